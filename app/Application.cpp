@@ -1,0 +1,67 @@
+#include "app/Application.h"
+
+#include "app/Form1.h"
+#include "app/MessageBoxes.h"
+#include "db/DataModule6.h"
+#include "db/DbError.h"
+#include "db/Instances.h"
+#include "db/Messages.h"
+#include "journal/Journal.h"
+
+#include <QFont>
+
+TabelApplication::TabelApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // The windows are laid out for Tahoma 8 pt; Liberation Sans stands in where it is missing.
+    QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSize(8);
+    setFont(font);
+    setApplicationName(QStringLiteral("tabel"));
+}
+
+bool TabelApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        showUncaught(e);
+    }
+    return false;
+}
+
+void createWindows() {
+    auto* form1 = new Form1;
+    registerInstance(form1);
+}
+
+void destroyWindows() {
+    delete instanceOf<Form1>();
+    unregisterInstance<Form1>();
+}
+
+int runTabel(const QStringList& arguments) {
+    // TABEL_MESSAGES=stderr writes the messages to the error stream instead of showing
+    // boxes (questions are answered No): for scripted runs of the real program.
+    static MessageBoxes boxes;
+    if (qEnvironmentVariable("TABEL_MESSAGES") != QLatin1String("stderr")) setMessages(&boxes);
+
+    auto* dm = new DataModule6;
+    registerInstance(dm);
+    if (!dm->connectTo(ConnectionSettings::fromArguments(arguments))) {
+        messages().error(Caption::StartupError, NoConnectionMessage);
+        unregisterInstance<DataModule6>();
+        delete dm;
+        return 1;
+    }
+    for (int shift = 1; shift <= 4; ++shift)
+        dm->smenaQuery(shift).setParam(QStringLiteral("ok"), Journal::HiddenMark);
+    createWindows();
+    int status = 0;
+    guarded([] { the<Form1>().CheckVersion(); });
+    the<Form1>().exec();
+    destroyWindows();
+    unregisterInstance<DataModule6>();
+    delete dm;
+    return status;
+}

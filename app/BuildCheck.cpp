@@ -1,0 +1,132 @@
+#include "app/BuildCheck.h"
+
+#include "app/Form1.h"
+#include "db/DataModule6.h"
+#include "db/Instances.h"
+#include "db/Messages.h"
+
+#include <QCoreApplication>
+#include <QSqlQuery>
+
+// The compiler's own texts of this program's build; BuildStamp.cpp is compiled anew at every build.
+extern const char* const tabelBuildDateText;
+extern const char* const tabelBuildTimeText;
+
+namespace BuildCheck {
+
+namespace {
+int digit(const QString& s, int i) {
+    return i < s.size() && s[i].isDigit() ? s[i].digitValue() : 0;
+}
+QChar at(const QString& s, int i) {
+    return i < s.size() ? s[i] : QChar(' ');
+}
+
+BuildStamp& stamp() {
+    static BuildStamp s{buildDate(QString::fromLatin1(tabelBuildDateText)),
+                        buildTime(QString::fromLatin1(tabelBuildTimeText))};
+    return s;
+}
+} // namespace
+
+int buildDate(const QString& d) {
+    int month = 12;
+    const QChar c2 = at(d, 2);
+    if (c2 == '?')
+        month = 1;
+    else if (c2 == 'n')
+        month = at(d, 1) == 'a' ? 1 : 6;
+    else if (c2 == 'b')
+        month = 2;
+    else if (c2 == 'r')
+        month = at(d, 0) == 'M' ? 3 : 4;
+    else if (c2 == 'y')
+        month = 5;
+    else if (c2 == 'l')
+        month = 7;
+    else if (c2 == 'g')
+        month = 8;
+    else if (c2 == 'p')
+        month = 9;
+    else if (c2 == 't')
+        month = 10;
+    else if (c2 == 'v')
+        month = 11;
+
+    int day;
+    if (at(d, 4) == '?')
+        day = 1;
+    else
+        day = (at(d, 4) == ' ' ? 0 : digit(d, 4) * 10) + digit(d, 5);
+
+    const QString year = at(d, 7) == '?' ? QStringLiteral("1900") : d.mid(7, 4);
+    const QString text = year + QStringLiteral("%1").arg(month, 2, 10, QChar('0')) +
+                         QStringLiteral("%1").arg(day, 2, 10, QChar('0'));
+    return text.toInt();
+}
+
+int buildTime(const QString& t) {
+    return digit(t, 0) * 36000 + digit(t, 1) * 3600 + digit(t, 3) * 600 + digit(t, 4) * 60 +
+           digit(t, 6) * 10 + digit(t, 7);
+}
+
+BuildStamp current() {
+    return stamp();
+}
+void setCurrent(const QString& dateText, const QString& timeText) {
+    stamp() = {buildDate(dateText), buildTime(timeText)};
+}
+void setCurrent(BuildStamp s) {
+    stamp() = s;
+}
+
+Outcome check(DataModule6& dm, BuildStamp build) {
+    QSqlDatabase db = dm.ADO_DB();
+    QSqlQuery ver(db);
+    execBound(ver, QStringLiteral("select ctid::text as row, d, t, delim from accounts_dep.ver limit 1"), {});
+    Outcome outcome = Outcome::Same;
+    if (!ver.next()) {
+        QSqlQuery add(db);
+        execBound(add, QStringLiteral("insert into accounts_dep.ver (d, t) values (:d, :t)"),
+                  {{QStringLiteral("d"), build.date}, {QStringLiteral("t"), build.time}});
+        dm.Delim.clear();
+        return Outcome::Raised;
+    }
+    dm.Delim = ver.value(QStringLiteral("delim")).toString();
+    int d = ver.value(QStringLiteral("d")).toInt();
+    int t = ver.value(QStringLiteral("t")).toInt();
+    if (d < build.date || (d == build.date && t < build.time)) {
+        QSqlQuery raise(db);
+        execBound(raise, QStringLiteral("update accounts_dep.ver set d=:d, t=:t where ctid=(:row)::tid"),
+                  {{QStringLiteral("d"), build.date},
+                   {QStringLiteral("t"), build.time},
+                   {QStringLiteral("row"), ver.value(QStringLiteral("row")).toString()}});
+        d = build.date;
+        t = build.time;
+        outcome = Outcome::Raised;
+    }
+    if (d > build.date || (d == build.date && t > build.time)) outcome = Outcome::Newer;
+    return outcome;
+}
+
+void run(Form1& form) {
+    const BuildStamp build = current();
+    form.BuildDate = build.date;
+    form.BuildTime = build.time;
+    if (check(the<DataModule6>(), build) != Outcome::Newer) return;
+    // The program ends within 5 seconds even if nobody presses OK: the timer's end of the
+    // application also closes the message box's own event loop.
+    QTimer* closing = form.findChild<QTimer*>(QStringLiteral("LoginTimer1"));
+    if (!closing) {
+        closing = new QTimer(&form);
+        closing->setObjectName(QStringLiteral("LoginTimer1"));
+        closing->setSingleShot(true);
+        closing->setInterval(5000);
+        QObject::connect(closing, &QTimer::timeout, qApp, [] { QCoreApplication::exit(0); });
+    }
+    closing->start();
+    messages().error(Caption::Error, MismatchMessage);
+    QCoreApplication::exit(0);
+}
+
+} // namespace BuildCheck

@@ -1,0 +1,318 @@
+#include "app/Form1.h"
+
+#include "app/BuildCheck.h"
+#include "db/DataModule6.h"
+#include "db/DbError.h"
+#include "db/Instances.h"
+#include "db/Messages.h"
+#include "journal/Journal.h"
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace {
+const QColor Green(0, 128, 0);
+const QColor Red(255, 0, 0);
+
+void setFace(QWidget* w, const QColor& background, bool bold) {
+    QPalette p = QApplication::palette(w);
+    QFont f = w->font();
+    f.setBold(bold);
+    w->setFont(f);
+    if (background.isValid()) {
+        p.setColor(QPalette::Window, background);
+        p.setColor(QPalette::Button, background);
+        w->setAutoFillBackground(true);
+    } else {
+        w->setAutoFillBackground(false);
+    }
+    w->setPalette(p);
+}
+
+bool isWeekend(const QDate& d) {
+    return d.dayOfWeek() == Qt::Saturday || d.dayOfWeek() == Qt::Sunday;
+}
+} // namespace
+
+Form1::Form1(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Табель"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    auto make = [this](auto* w, const char* name) {
+        w->setObjectName(QLatin1String(name));
+        return w;
+    };
+
+    MainMenu1 = make(new QMenuBar(this), "MainMenu1");
+    N2 = make(MainMenu1->addMenu(QStringLiteral("Справочники")), "N2");
+    N1 = make(N2->addAction(QStringLiteral("Рабочие")), "N1");
+    N3 = make(N2->addAction(QStringLiteral("Изделия")), "N3");
+    N4 = make(N2->addAction(QStringLiteral("Цены")), "N4");
+    N6 = make(N2->addAction(QStringLiteral("Операции")), "N6");
+    N8 = make(N2->addAction(QStringLiteral("Внеурочное")), "N8");
+    N11 = make(MainMenu1->addMenu(QStringLiteral("Табель")), "N11");
+    N9 = make(N11->addAction(QStringLiteral("Табель сделка")), "N9");
+    N13 = make(N11->addAction(QStringLiteral("Табель по сменам")), "N13");
+    N14 = make(N11->addAction(QStringLiteral("Табель хоз. работ")), "N14");
+    N15 = make(N11->addAction(QStringLiteral("Табель ср. сдельная")), "N15");
+    N17 = make(N11->addAction(QStringLiteral("Общий табель")), "N17");
+    N7 = make(MainMenu1->addMenu(QStringLiteral("Отчеты")), "N7");
+    N10 = make(N7->addAction(QStringLiteral("Сводные отчеты")), "N10");
+    N5 = make(MainMenu1->addAction(QStringLiteral("Выход")), "N5");
+    connect(N5, &QAction::triggered, this, &QDialog::reject);
+    // "Внеурочное" has no action; the others are connected once their windows exist.
+    for (QAction* a : windowActions())
+        a->setEnabled(false);
+
+    RadioButton1 = make(new QRadioButton(QStringLiteral("Смена №1")), "RadioButton1");
+    RadioButton2 = make(new QRadioButton(QStringLiteral("Смена №2")), "RadioButton2");
+    RadioButton3 = make(new QRadioButton(QStringLiteral("Смена №3")), "RadioButton3");
+    RadioButton4 = make(new QRadioButton(QStringLiteral("Переработка")), "RadioButton4");
+    RadioButton1->setChecked(true);
+    setFace(RadioButton1, Green, true);
+    DateT = make(new QDateEdit(QDate::currentDate()), "DateT");
+    DateT->setCalendarPopup(true);
+    DateT->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    DateT->calendarWidget()->setFirstDayOfWeek(Qt::Monday);
+    DateT->setMinimumWidth(110);
+    CBox1 = make(new QCheckBox(QStringLiteral("Выходной")), "CBox1");
+    Label1 = make(new QLabel(this), "Label1");
+    Label1->hide();
+
+    DBGrid2 = make(new DbGrid, "DBGrid2");
+    DBGrid2->setFixedHeight(523);
+    const auto centred = Qt::AlignCenter;
+    DBGrid2->setColumns({
+        {QStringLiteral("fio"), QStringLiteral("Фамилия И.О."), 250},
+        {QStringLiteral("marka"), QStringLiteral("Марка изделия"), 260},
+        {QStringLiteral("vid"), QStringLiteral("Операция"), 155},
+        {QStringLiteral("nmn"), QStringLiteral("Вид"), 157},
+        {QStringLiteral("color"), QStringLiteral("Цвет"), 64, centred},
+        {QStringLiteral("time"), QStringLiteral("Часы"), 64},
+        {QStringLiteral("kol_vo"), QStringLiteral("Кол-во"), 57},
+        {QStringLiteral("brak"), QStringLiteral("Брак"), 49},
+        {QStringLiteral("summa"), QStringLiteral("Итого (р.)"), 78},
+        {QStringLiteral("prize"), QStringLiteral("Премия (%)"), 64, Qt::AlignLeft | Qt::AlignVCenter, false},
+        {QStringLiteral("ok"), QStringLiteral("OK"), 37, centred},
+        {QStringLiteral("vvod"), QStringLiteral("Заведен"), 72, centred},
+    });
+    // The confirmation mark is drawn bold, green when confirmed and red otherwise.
+    DBGrid2->setCellStyle([](const QString& field, const QSqlRecord& row, int role) -> QVariant {
+        if (field != QLatin1String("ok")) return {};
+        const QString ok = row.value(QStringLiteral("ok")).toString();
+        if (role == Qt::ForegroundRole)
+            return (ok == QLatin1String("ok") || ok == QStringLiteral("да")) ? Green : Red;
+        if (role == Qt::FontRole) {
+            QFont f;
+            f.setBold(true);
+            return f;
+        }
+        return {};
+    });
+
+    Button1 = make(new QPushButton(QStringLiteral("Добавить")), "Button1");
+    Button2 = make(new QPushButton(QStringLiteral("Изменить")), "Button2");
+    Button3 = make(new QPushButton(QStringLiteral("Удалить")), "Button3");
+    Button8 = make(new QPushButton(QStringLiteral("Обновить")), "Button8");
+    Button5 = make(new QPushButton(QStringLiteral("Ср.сд./хоз. работы")), "Button5");
+    Button5->setFixedWidth(113);
+    Button4 = make(new QPushButton(QStringLiteral("Выход")), "Button4");
+    for (QPushButton* b : {Button1, Button2, Button3, Button8, Button5, Button4})
+        b->setAutoDefault(false);
+    // The entry dialog and the household works list arrive with their windows.
+    Button1->setEnabled(false);
+    Button2->setEnabled(false);
+    Button5->setEnabled(false);
+
+    auto* top = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{RadioButton1, RadioButton2, RadioButton3, RadioButton4})
+        top->addWidget(w);
+    top->addSpacing(16);
+    top->addWidget(DateT);
+    top->addSpacing(16);
+    top->addWidget(CBox1);
+    top->addStretch();
+    auto* bottom = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{Button1, Button2, Button3, Button8, Button5})
+        bottom->addWidget(w);
+    bottom->addStretch();
+    bottom->addWidget(Button4);
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(MainMenu1);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addLayout(top);
+    layout->addWidget(DBGrid2);
+    layout->addLayout(bottom);
+    setFixedSize(1281, 585 + MainMenu1->sizeHint().height());
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(30000);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1Timer);
+    Timer1->start();
+
+    connect(RadioButton1, &QRadioButton::clicked, this, &Form1::RadioButton1Click);
+    connect(RadioButton2, &QRadioButton::clicked, this, &Form1::RadioButton2Click);
+    connect(RadioButton3, &QRadioButton::clicked, this, &Form1::RadioButton3Click);
+    connect(RadioButton4, &QRadioButton::clicked, this, &Form1::RadioButton4Click);
+    // The journal follows the date when the calendar closes or Enter is pressed in the picker.
+    connect(DateT->calendarWidget(), &QCalendarWidget::clicked, this,
+            [this] { guarded([this] { DateTChange(); }); });
+    DateT->installEventFilter(this);
+    connect(CBox1, &QCheckBox::toggled, this, &Form1::CBox1Click);
+    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
+    connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
+    connect(Button3, &QPushButton::clicked, this, [this] { guarded([this] { Button3Click(); }); });
+    connect(Button8, &QPushButton::clicked, this, [this] { guarded([this] { Button8Click(); }); });
+    connect(Button4, &QPushButton::clicked, this, &QDialog::reject);
+    connect(DBGrid2, &QTableView::doubleClicked, this, [this] { guarded([this] { DBGrid2DblClick(); }); });
+
+    DBGrid2->setQuery(&the<DataModule6>().Smena1);
+}
+
+QList<QAction*> Form1::windowActions() const {
+    return {N1, N3, N4, N6, N9, N13, N14, N15, N17, N10};
+}
+
+QRadioButton* Form1::shiftButton(int shift) const {
+    switch (shift) {
+    case 2:
+        return RadioButton2;
+    case 3:
+        return RadioButton3;
+    case 4:
+        return RadioButton4;
+    default:
+        return RadioButton1;
+    }
+}
+
+bool Form1::event(QEvent* e) {
+    const bool handled = QDialog::event(e);
+    if (e->type() == QEvent::WindowActivate) guarded([this] { FormActivate(); });
+    return handled;
+}
+
+void Form1::keyPressEvent(QKeyEvent* e) {
+    // Escape is the "Выход" button; Enter presses nothing (no default button here).
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) return;
+    QDialog::keyPressEvent(e);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == DateT && e->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+            guarded([this] { DateTChange(); });
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
+void Form1::FormActivate() {
+    const QDate today = QDate::currentDate();
+    DateT->setDate(today);
+    if (isWeekend(today)) CBox1->setChecked(true);
+    Journal::openAll(the<DataModule6>(), DateT->date());
+    emit activated();
+}
+
+void Form1::selectShift(int shift) {
+    DataModule6& dm = the<DataModule6>();
+    DBGrid2->setQuery(&dm.smenaQuery(shift));
+    for (int s = 1; s <= 4; ++s)
+        setFace(shiftButton(s), s == shift ? Green : QColor(), s == shift);
+    CurSmena = shift;
+}
+
+void Form1::RadioButton1Click() {
+    if (RadioButton1->isChecked()) selectShift(1);
+}
+void Form1::RadioButton2Click() {
+    if (RadioButton2->isChecked()) selectShift(2);
+}
+void Form1::RadioButton3Click() {
+    if (RadioButton3->isChecked()) selectShift(3);
+}
+void Form1::RadioButton4Click() {
+    if (RadioButton4->isChecked()) selectShift(4);
+}
+
+void Form1::DateTChange() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct Restore {
+        ~Restore() { QApplication::restoreOverrideCursor(); }
+    } restore;
+    Journal::openAll(the<DataModule6>(), DateT->date());
+    CBox1->setChecked(isWeekend(DateT->date()));
+    DBGrid2->setFocus();
+}
+
+void Form1::CBox1Click() {
+    setFace(CBox1, CBox1->isChecked() ? Red : QColor(), CBox1->isChecked());
+}
+
+void Form1::Button1Click() {
+    CurQuery = &the<DataModule6>().smenaQuery(CurSmena);
+    // The entry dialog is opened here once it exists.
+}
+
+void Form1::Button2Click() {
+    CurQuery = &the<DataModule6>().smenaQuery(CurSmena);
+    if (CurQuery->isEmpty()) return;
+}
+
+void Form1::Button3Click() {
+    const QDate date = DateT->date();
+    Query& q = the<DataModule6>().smenaQuery(CurSmena);
+    CurQuery = &q;
+    const QString id = q.field(QStringLiteral("id")).toString();
+    if (id.isEmpty()) return;
+    if (messages().question(Caption::Delete, QStringLiteral("Удалить позицию из списка?"))) {
+        const int w = q.field(QStringLiteral("w_id")).toInt();
+        try {
+            Journal::deleteLine(the<DataModule6>(), id.toInt(), w, CurSmena, date);
+        } catch (...) {
+            q.reopen();
+            throw;
+        }
+        q.reopen();
+    } else {
+        q.reopen();
+    }
+}
+
+void Form1::Button8Click() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct Restore {
+        ~Restore() { QApplication::restoreOverrideCursor(); }
+    } restore;
+    Journal::refreshAll(the<DataModule6>());
+}
+
+void Form1::DBGrid2DblClick() {
+    if (LoginText == "foreman") return;
+    Query& q = the<DataModule6>().smenaQuery(CurSmena);
+    CurQuery = &q;
+    if (q.isEmpty()) return;
+    const QString mark = Journal::toggledMark(q.field(QStringLiteral("ok")).toString());
+    Journal::setMark(the<DataModule6>(), q.field(QStringLiteral("id")).toInt(), mark);
+    const int row = q.recNo();
+    q.reopen();
+    q.setRecNo(row);
+}
+
+void Form1::Timer1Timer() {
+    guarded([this] { CheckVersion(); });
+}
+
+void Form1::CheckVersion() {
+    BuildCheck::run(*this);
+}

@@ -1,0 +1,99 @@
+#pragma once
+// The main window "Табель": the journal of one date and shift, its menus, and the timer
+// that repeats the build check. Created once at start-up, shown modally by the login.
+#include "db/DbGrid.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+class Query;
+
+class Form1 : public QDialog {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget* parent = nullptr);
+
+    // Members other windows read and write.
+    int CurSmena = 1;
+    Query* CurQuery = nullptr;
+    QByteArray LoginText;
+    int BuildDate = 0;
+    int BuildTime = 0;
+
+    // Controls.
+    QRadioButton* RadioButton1;
+    QRadioButton* RadioButton2;
+    QRadioButton* RadioButton3;
+    QRadioButton* RadioButton4;
+    QDateEdit* DateT;
+    QCheckBox* CBox1;
+    QLabel* Label1;
+    DbGrid* DBGrid2;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    QPushButton* Button3;
+    QPushButton* Button8;
+    QPushButton* Button5;
+    QPushButton* Button4;
+    QTimer* Timer1;
+
+    // Main menu.
+    QMenuBar* MainMenu1;
+    QMenu* N2; // Справочники
+    QAction* N1;
+    QAction* N3;
+    QAction* N4;
+    QAction* N6;
+    QAction* N8;
+    QMenu* N11; // Табель
+    QAction* N9;
+    QAction* N13;
+    QAction* N14;
+    QAction* N15;
+    QAction* N17;
+    QMenu* N7; // Отчеты
+    QAction* N10;
+    QAction* N5;
+
+    // The shift selector of a shift number (1..4; others count as 1).
+    QRadioButton* shiftButton(int shift) const;
+    // The menu actions whose windows exist are connected by the application; the others stay disabled.
+    QList<QAction*> windowActions() const;
+
+public slots:
+    void FormActivate();
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void RadioButton3Click();
+    void RadioButton4Click();
+    void DateTChange();
+    void CBox1Click();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button8Click();
+    void DBGrid2DblClick();
+    void Timer1Timer();
+    // Build check, also run by the login at every activation; ends the program on a mismatch.
+    void CheckVersion();
+
+signals:
+    void activated();
+
+protected:
+    bool event(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void selectShift(int shift);
+    void openJournal(const QDate& date);
+    void markDayOff(bool weekend);
+};

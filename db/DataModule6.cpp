@@ -1,0 +1,199 @@
+#include "db/DataModule6.h"
+
+#include "db/DbError.h"
+#include "db/Messages.h"
+#include "db/SqlText.h"
+
+#include <QSqlError>
+
+#ifndef TABEL_DEFAULT_SERVER
+#define TABEL_DEFAULT_SERVER "localhost"
+#endif
+
+QString ConnectionSettings::builtInServer() {
+    return QStringLiteral(TABEL_DEFAULT_SERVER);
+}
+
+ConnectionSettings ConnectionSettings::fromArguments(const QStringList& arguments) {
+    ConnectionSettings s;
+    const QString first = arguments.value(1);
+    const QString second = arguments.value(2);
+    if (second.isEmpty()) {
+        s.database = QStringLiteral("vemor_erp");
+        s.server = builtInServer();
+    } else {
+        s.database = first;
+        s.server = second;
+    }
+    return s;
+}
+
+DataModule6::DataModule6(QObject* parent) : QObject(parent) {
+    for (Query* q : {&Workers, &Izdel, &Oper, &Vid_oper, &Smena1, &Smena2, &Smena3, &Smena4, &H_Tabel_1,
+                     &H_Tabel_2, &H_Tabel_3, &Control})
+        q->setConnectionName(ConnectionName);
+    for (Command* c : {&DelSmena, &H_Tabel_ins, &SQL_exec, &Oper_ins, &Oper_ed, &Oper_del})
+        c->setConnectionName(ConnectionName);
+
+    Workers.setSql(workersSql());
+    Izdel.setSql(izdelSql());
+    Oper.setSql(operSql());
+    Vid_oper.setSql(vidOperSql());
+    Smena1.setSql(smenaSql(1));
+    Smena2.setSql(smenaSql(2));
+    Smena3.setSql(smenaSql(3));
+    Smena4.setSql(smenaSql(4));
+    H_Tabel_1.setSql(hTabelSql(1));
+    H_Tabel_2.setSql(hTabelSql(2));
+    H_Tabel_3.setSql(hTabelSql(3));
+    Oper_del.setSql(QStringLiteral("delete from accounts_dep.oper where id=:id"));
+}
+
+DataModule6::~DataModule6() {
+    {
+        QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
+        if (db.isValid()) db.close();
+    }
+    if (QSqlDatabase::contains(ConnectionName)) QSqlDatabase::removeDatabase(ConnectionName);
+}
+
+bool DataModule6::connectTo(const ConnectionSettings& s, QString* error) {
+    QSqlDatabase db = QSqlDatabase::contains(ConnectionName)
+                          ? QSqlDatabase::database(ConnectionName, false)
+                          : QSqlDatabase::addDatabase("QPSQL", ConnectionName);
+    db.close();
+    db.setDatabaseName(s.database);
+    db.setHostName(s.server);
+    db.setPort(s.port);
+    db.setUserName(s.user);
+    db.setPassword(s.password);
+    // Through libpq the database, server, port, user, password and sslmode=allow bind as the
+    // plant's ODBC string gives them; the ODBC driver's own options (ReadOnly, Protocol,
+    // Fetch, MaxVarcharSize, UseDeclareFetch, BoolsAsChar, UpdatableCursors and the rest)
+    // have no equivalent in libpq and are left out. A timeout keeps an unreachable server
+    // from hanging the start.
+    db.setConnectOptions(QStringLiteral("sslmode=allow;connect_timeout=15;application_name=tabel"));
+    if (!db.open()) {
+        if (error) *error = db.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+QSqlDatabase DataModule6::ADO_DB() const {
+    return QSqlDatabase::database(ConnectionName, false);
+}
+
+bool DataModule6::isConnected() const {
+    return ADO_DB().isOpen();
+}
+
+bool DataModule6::CountCheck(const QString& sql, const QString& message,
+                             const QMap<QString, QVariant>& params) {
+    Control.close();
+    Control.setSql(sql);
+    for (auto it = params.begin(); it != params.end(); ++it)
+        Control.setParam(it.key(), it.value());
+    Control.open();
+    const QVariant cnt = Control.field(QStringLiteral("cnt"));
+    Control.close();
+    if (!Control.fields().contains(QStringLiteral("cnt")))
+        throw DbError(QStringLiteral("Поле cnt не найдено"));
+    const bool duplicate = cnt.toLongLong() > 0;
+    if (duplicate) messages().error(Caption::Error, message);
+    return duplicate;
+}
+
+QString DataModule6::DecimalToDb(const QString& text) const {
+    return ::DecimalToDb(text, Delim);
+}
+
+Query& DataModule6::smenaQuery(int shift) {
+    switch (shift) {
+    case 2:
+        return Smena2;
+    case 3:
+        return Smena3;
+    case 4:
+        return Smena4;
+    default:
+        return Smena1;
+    }
+}
+
+QString DataModule6::workersSql() {
+    return QStringLiteral("select * from accounts_dep.person order by fio");
+}
+
+QString DataModule6::izdelSql() {
+    return QStringLiteral("select *  from accounts_dep.IZDEL order by marka");
+}
+
+QString DataModule6::operSql() {
+    return QStringLiteral(
+        "select izdel.MARKA, vid_oper.VID, oper.NAIMEN, (SELECT (CASE naimen WHEN 0 THEN 'Готовая продукция' "
+        "ELSE 'Заготовки' END)) as nmn,\n"
+        "count(o_id) norma, min(price)::numeric cena,\n"
+        "oper.id, oper.i_id, oper.VID as oper_vid from "
+        "accounts_dep.norm,accounts_dep.OPER,accounts_dep.IZDEL,"
+        "accounts_dep.VID_OPER where OPER.i_id=IZDEL.id and norm.o_id=oper.id\n"
+        "and oper.vid=vid_oper.id group by izdel.MARKA, vid_oper.VID, oper.NAIMEN, oper.id, oper.i_id, "
+        "oper.VID "
+        "order by izdel.marka, vid_oper.vid, oper.naimen");
+}
+
+QString DataModule6::vidOperSql() {
+    return QStringLiteral("select * from accounts_dep.VID_OPER order by vid");
+}
+
+QString DataModule6::smenaSql(int shift) {
+    const QString n = QString::number(shift);
+    const QString head = QStringLiteral(
+        "select smena.id, smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id, \n"
+        "smena.cena,person.s_caption fio, izdel.marka, vid_oper.vid, (SELECT (CASE naimen WHEN 0 THEN "
+        "'Готовая "
+        "продукция' ELSE 'Заготовки' END)) as nmn, oper.naimen,  smena.brak, smena.kol_vo::numeric,\n");
+    const QString from = QStringLiteral(
+        "from cmn_contractor.person person, accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,"
+        "accounts_dep.vid_oper \n"
+        "where smena.i_id=izdel.id and smena.o_id=oper.id and (w_id=person.id or s_code::t_id=w_id) and \n");
+    if (shift == 1)
+        return head +
+               QStringLiteral(
+                   "round((kol_vo-brak)*smena.cena::numeric, 2) as summa, smena.prize, color,time, "
+                   "smena.ok, vvod, smena.id_doc, smena.id_doc_item, smena.f_gds_qty_use, "
+                   "smena.id_gds_use, smena.id_cons_use\n") +
+               from +
+               QStringLiteral(
+                   "oper.vid=vid_oper.id and smena.smena=1 and smena.data=:data and ok!=:ok order by \n"
+                   "fio, izdel.marka, vid_oper.vid, oper.naimen, color");
+    return head +
+           QStringLiteral(
+               "round((kol_vo-brak)*smena.cena::numeric, 2) as summa, smena.prize, smena.id, color,time, "
+               "smena.ok, vvod, smena.id_doc, smena.id_doc_item, smena.f_gds_qty_use, "
+               "smena.id_gds_use, smena.id_cons_use\n") +
+           from + QStringLiteral("oper.vid=vid_oper.id and smena.smena=") + n +
+           QStringLiteral(" and smena.data=:data and ok<>:ok order by fio");
+}
+
+QString DataModule6::hTabelSql(int shift) {
+    QString days;
+    QString daySum;
+    for (int d = 1; d <= 31; ++d) {
+        const QString col = QStringLiteral("coalesce(h_tabel.d%1,0)").arg(d);
+        daySum += (d > 1 ? QStringLiteral("+") : QString()) + col;
+        days += QStringLiteral(", case when (%1) =0 then null else  (%1) end d%2").arg(col).arg(d);
+    }
+    return QStringLiteral(
+               "select person.s_caption fio, (%1) as summ, "
+               "case when (%1)=0 then 0 else(sum(s.cena*(kol_vo-brak))/(%1)) end ::numeric(10,2) as "
+               "average_price, sum(s.cena*(kol_vo-brak))::numeric(10,2) as cena_all, "
+               "h_tabel.w_id, h_tabel.month,h_tabel.year, h_tabel.smena, h_tabel.id, h_tabel.i_type, "
+               "h_tabel.i_night%2 "
+               "from accounts_dep.h_tabel, cmn_contractor.person, accounts_dep.smena s where "
+               "h_tabel.w_id=person.s_code::integer and h_tabel.smena=%3 and month=:mnth and s.w_id = "
+               "h_tabel.w_id and h_tabel.year=:yea and s.data >=:date1 and s.data <:date2 "
+               "group by person.s_caption,h_tabel.w_id,h_tabel.month,h_tabel.year,h_tabel.smena,"
+               "h_tabel.id order by fio")
+        .arg(daySum, days, QString::number(shift));
+}

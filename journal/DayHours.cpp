@@ -1,0 +1,82 @@
+#include "journal/DayHours.h"
+
+#include "db/Query.h"
+#include "db/Transaction.h"
+
+#include <QSqlQuery>
+
+namespace {
+QString dayColumn(const QDate& d) {
+    return QStringLiteral("d") + QString::number(d.day());
+}
+
+QMap<QString, QVariant> rowKey(int w, int s, const QDate& d) {
+    return {{QStringLiteral("w"), w},
+            {QStringLiteral("s"), s},
+            {QStringLiteral("m"), d.month()},
+            {QStringLiteral("y"), d.year()}};
+}
+
+QString monthKey(const QDate& d) {
+    return QStringLiteral("%1-%2").arg(d.year()).arg(d.month());
+}
+} // namespace
+
+namespace DayHours {
+
+void lockRow(QSqlDatabase db, int w, int s, const QDate& d) {
+    lockKeyShared(db, LockSpace::TimesheetMonth, monthKey(d));
+    lockKey(db, LockSpace::TimesheetRow, QStringLiteral("%1/%2/%3").arg(w).arg(s).arg(monthKey(d)));
+}
+
+int daySum(QSqlDatabase db, int w, int s, const QDate& d) {
+    QSqlQuery q(db);
+    execBound(q,
+              QStringLiteral("select sum(time) as tim from accounts_dep.smena where w_id=:w and smena=:s and "
+                             "data=:data group by w_id, smena, data"),
+              {{QStringLiteral("w"), w}, {QStringLiteral("s"), s}, {QStringLiteral("data"), d}});
+    return q.next() ? q.value(0).toInt() : 0;
+}
+
+void afterSave(QSqlDatabase db, int w, int s, const QDate& d) {
+    lockRow(db, w, s, d);
+    QSqlQuery count(db);
+    execBound(
+        count,
+        QStringLiteral("select count(w_id) as cnt from accounts_dep.h_tabel where w_id=:w and smena=:s and "
+                       "month=:m and year=:y"),
+        rowKey(w, s, d));
+    const qlonglong cnt = count.next() ? count.value(0).toLongLong() : 0;
+    const int tim = daySum(db, w, s, d);
+    auto params = rowKey(w, s, d);
+    params.insert(QStringLiteral("tim"), tim);
+    QSqlQuery write(db);
+    if (cnt != 0)
+        execBound(write,
+                  QStringLiteral("update accounts_dep.h_tabel set %1=:tim where w_id=:w and smena=:s and "
+                                 "month=:m and year=:y")
+                      .arg(dayColumn(d)),
+                  params);
+    else
+        execBound(write,
+                  QStringLiteral("insert into accounts_dep.h_tabel(smena, w_id, month, year, %1) "
+                                 "values(:s, :w, :m, :y, :tim)")
+                      .arg(dayColumn(d)),
+                  params);
+}
+
+void recomputeDay(QSqlDatabase db, int w, int s, const QDate& d) {
+    lockRow(db, w, s, d);
+    const int tim = daySum(db, w, s, d);
+    auto params = rowKey(w, s, d);
+    params.insert(QStringLiteral("tim"), tim != 0 ? QVariant(tim) : QVariant(QMetaType(QMetaType::Int)));
+    QSqlQuery write(db);
+    execBound(
+        write,
+        QStringLiteral("update accounts_dep.h_tabel set %1=:tim where w_id=:w and smena=:s and month=:m "
+                       "and year=:y")
+            .arg(dayColumn(d)),
+        params);
+}
+
+} // namespace DayHours

@@ -1,0 +1,27 @@
+#pragma once
+// The journal's work on the database, without a window: the four journal queries of a
+// date, deleting a line with its day hours, and the confirmation mark.
+#include <QDate>
+#include <QString>
+
+class DataModule6;
+
+namespace Journal {
+// Closes Smena1..Smena4, then opens each for the date.
+void openAll(DataModule6& dm, const QDate& date);
+// Closes and opens the four again with their current parameters.
+void refreshAll(DataModule6& dm);
+
+// Deletes the line and brings the worker's day hours of that shift and date up to date;
+// both are committed together or not at all.
+void deleteLine(DataModule6& dm, int lineId, int workerId, int shift, const QDate& date);
+
+// The mark a double click gives a line: a confirmed line ("ok", "да") becomes "no",
+// any other becomes "ok".
+QString toggledMark(const QString& mark);
+// Writes the mark through updtOK: "update accounts_dep.smena set ok=:ok where id=:id".
+void setMark(DataModule6& dm, int lineId, const QString& mark);
+
+// Marks that stay hidden from the journal ("ta").
+inline const QString HiddenMark = QStringLiteral("ta");
+} // namespace Journal

@@ -1,0 +1,175 @@
+#include "tests/support/TestDb.h"
+
+#include "db/Instances.h"
+#include "db/Query.h"
+
+#include <QCoreApplication>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+#include <QtGlobal>
+
+namespace {
+const char* AdminConnection = "tabel_test_admin";
+
+void adminExec(const QString& socket, const QString& sql) {
+    {
+        QSqlDatabase admin = QSqlDatabase::addDatabase("QPSQL", AdminConnection);
+        admin.setHostName(socket);
+        admin.setPort(5432);
+        admin.setDatabaseName("postgres");
+        admin.setUserName("sys");
+        admin.setPassword("wexfopl");
+        if (!admin.open())
+            qFatal("cannot reach the test cluster at %s: %s", qPrintable(socket),
+                   qPrintable(admin.lastError().text()));
+        QSqlQuery q(admin);
+        if (!q.exec(sql)) qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+        admin.close();
+    }
+    QSqlDatabase::removeDatabase(AdminConnection);
+}
+} // namespace
+
+QString TestDb::socketDir() {
+    QString cluster = qEnvironmentVariable("TABEL_TEST_CLUSTER");
+    if (cluster.isEmpty()) cluster = QStringLiteral(TABEL_BINARY_DIR "/testdb");
+    return cluster + QStringLiteral("/socket");
+}
+
+ConnectionSettings TestDb::settings() const {
+    ConnectionSettings s;
+    s.database = database_;
+    s.server = socketDir();
+    return s;
+}
+
+TestDb::TestDb(const QString& name) : database_(QStringLiteral("tst_") + name) {
+    adminExec(socketDir(), QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database_));
+    adminExec(socketDir(), QStringLiteral("CREATE DATABASE %1 TEMPLATE tabel_template").arg(database_));
+    dm_ = std::make_unique<DataModule6>();
+    QString error;
+    if (!dm_->connectTo(settings(), &error))
+        qFatal("cannot connect to %s: %s", qPrintable(database_), qPrintable(error));
+    registerInstance(dm_.get());
+    for (int shift = 1; shift <= 4; ++shift)
+        dm_->smenaQuery(shift).setParam(QStringLiteral("ok"), QStringLiteral("ta"));
+}
+
+TestDb::~TestDb() {
+    unregisterInstance<DataModule6>();
+    dm_.reset();
+    adminExec(socketDir(), QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database_));
+}
+
+void TestDb::exec(const QString& sql, const QMap<QString, QVariant>& params) {
+    QSqlQuery q(db());
+    try {
+        execBound(q, sql, params);
+    } catch (const std::exception& e) {
+        qFatal("fixture statement failed: %s\n%s", e.what(), qPrintable(sql));
+    }
+}
+
+QVariant TestDb::scalar(const QString& sql, const QMap<QString, QVariant>& params) {
+    QSqlQuery q(db());
+    try {
+        execBound(q, sql, params);
+    } catch (const std::exception& e) {
+        qFatal("fixture query failed: %s\n%s", e.what(), qPrintable(sql));
+    }
+    return q.next() ? q.value(0) : QVariant();
+}
+
+void TestDb::clearData() {
+    exec("delete from accounts_dep.smena; delete from accounts_dep.h_tabel; delete from accounts_dep.fatigue;"
+         "delete from accounts_dep.norm where o_id not in (select id from accounts_dep.oper where vid in "
+         "(7777, 7778));"
+         "delete from accounts_dep.oper where vid not in (7777, 7778);"
+         "delete from accounts_dep.vid_oper where id not in (7777, 7778);"
+         "delete from cmn_gds_and_srv.gds_and_srv where id <> 7777;"
+         "delete from accounts_dep.worker_card; delete from cmn_contractor.person;"
+         "delete from cmn_classifier.item;"
+         "update accounts_dep.ver set d = 0, t = 0, delim = '.'");
+}
+
+int TestDb::addWorker(const QString& fio, const QString& department) {
+    return scalar("insert into accounts_dep.person (fio, s_staffpos_hl) values (:fio, :dep) returning id",
+                  {{"fio", fio}, {"dep", department}})
+        .toInt();
+}
+
+int TestDb::addPerson(const QString& fio, const QString& sCode) {
+    const int id =
+        scalar("insert into cmn_contractor.person (s_caption) values (:fio) returning id", {{"fio", fio}})
+            .toInt();
+    exec("update cmn_contractor.person set s_code = :code where id = :id",
+         {{"code", sCode.isEmpty() ? QString::number(id) : sCode}, {"id", id}});
+    return id;
+}
+
+int TestDb::addClassItem(const QString& caption, int level) {
+    return scalar("insert into cmn_classifier.item (id_classifier, id_level, s_code, s_caption) "
+                  "values (1, :level, :caption, :caption) returning id",
+                  {{"level", level}, {"caption", caption}})
+        .toInt();
+}
+
+int TestDb::addProduct(const QString& marka, double massa, int classItem) {
+    return scalar("insert into cmn_gds_and_srv.gds_and_srv (s_caption, s_description, id_msm_bs, massa, "
+                  "id_class_item) "
+                  "values (:marka, '', 6, :massa, :cls) returning id",
+                  {{"marka", marka}, {"massa", massa}, {"cls", classItem ? QVariant(classItem) : QVariant()}})
+        .toInt();
+}
+
+int TestDb::addKind(const QString& vid) {
+    return scalar("insert into accounts_dep.vid_oper (vid) values (:vid) returning id", {{"vid", vid}})
+        .toInt();
+}
+
+int TestDb::addOperation(int kind, int product, int naimen, const QList<double>& normPrices) {
+    const int id = scalar("insert into accounts_dep.oper (vid, naimen, i_id, cena, cena_new) "
+                          "values (:vid, :naimen, :product, 0, 0) returning id",
+                          {{"vid", kind}, {"naimen", naimen}, {"product", product}})
+                       .toInt();
+    for (double price : normPrices)
+        exec("insert into accounts_dep.norm (o_id, norma, price, prize) values (:o, 10, :price, 0)",
+             {{"o", id}, {"price", price}});
+    return id;
+}
+
+int TestDb::addLine(int worker, int oper, const QDate& date, int shift, int kolVo, int brak, double cena,
+                    int time, const QString& ok, int color) {
+    const int product = scalar("select i_id from accounts_dep.oper where id = :id", {{"id", oper}}).toInt();
+    return scalar(
+               "insert into accounts_dep.smena (w_id, i_id, o_id, cena, kol_vo, brak, data, smena, color, "
+               "time, "
+               "vvod, ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, id_cons_use) values (:w, "
+               ":i, :o, "
+               ":cena, :kol, :brak, :data, :smena, :color, :time, :vvod, :ok, 0, 0, 0, 0, 0, 0) returning id",
+               {{"w", worker},
+                {"i", product},
+                {"o", oper},
+                {"cena", cena},
+                {"kol", kolVo},
+                {"brak", brak},
+                {"data", date},
+                {"smena", shift},
+                {"color", color},
+                {"time", time},
+                {"vvod", date},
+                {"ok", ok.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(ok)}})
+        .toInt();
+}
+
+QSqlDatabase TestDb::openOther(const QString& connectionName) const {
+    QSqlDatabase other = QSqlDatabase::addDatabase("QPSQL", connectionName);
+    other.setHostName(socketDir());
+    other.setPort(5432);
+    other.setDatabaseName(database_);
+    other.setUserName("sys");
+    other.setPassword("wexfopl");
+    if (!other.open()) qFatal("second connection failed: %s", qPrintable(other.lastError().text()));
+    return other;
+}
