@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/Form1.h"
+#include "app/Form23.h"
 #include "app/MessageBoxes.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
@@ -8,6 +9,7 @@
 #include "db/Messages.h"
 #include "journal/Journal.h"
 
+#include <functional>
 #include <QFont>
 
 TabelApplication::TabelApplication(int& argc, char** argv) : QApplication(argc, argv) {
@@ -30,14 +32,30 @@ bool TabelApplication::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
+namespace {
+// The windows in the order they were created; destroyed in the opposite order.
+QList<std::function<void()>> destroyers;
+
+template <class T> T* create() {
+    auto* w = new T;
+    registerInstance(w);
+    destroyers.prepend([] {
+        delete instanceOf<T>();
+        unregisterInstance<T>();
+    });
+    return w;
+}
+} // namespace
+
 void createWindows() {
-    auto* form1 = new Form1;
-    registerInstance(form1);
+    create<Form1>();
+    create<Form23>();
 }
 
 void destroyWindows() {
-    delete instanceOf<Form1>();
-    unregisterInstance<Form1>();
+    for (auto& destroy : destroyers)
+        destroy();
+    destroyers.clear();
 }
 
 int runTabel(const QStringList& arguments) {
@@ -57,9 +75,8 @@ int runTabel(const QStringList& arguments) {
     for (int shift = 1; shift <= 4; ++shift)
         dm->smenaQuery(shift).setParam(QStringLiteral("ok"), Journal::HiddenMark);
     createWindows();
-    int status = 0;
-    guarded([] { the<Form1>().CheckVersion(); });
-    the<Form1>().exec();
+    the<Form23>().show();
+    const int status = QApplication::exec();
     destroyWindows();
     unregisterInstance<DataModule6>();
     delete dm;

@@ -1,6 +1,8 @@
 #include "app/BuildCheck.h"
 
 #include "app/Form1.h"
+#include "app/Form23.h"
+#include "app/Program.h"
 #include "db/DataModule6.h"
 #include "db/Instances.h"
 #include "db/Messages.h"
@@ -114,19 +116,11 @@ void run(Form1& form) {
     form.BuildDate = build.date;
     form.BuildTime = build.time;
     if (check(the<DataModule6>(), build) != Outcome::Newer) return;
-    // The program ends within 5 seconds even if nobody presses OK: the timer's end of the
-    // application also closes the message box's own event loop.
-    QTimer* closing = form.findChild<QTimer*>(QStringLiteral("LoginTimer1"));
-    if (!closing) {
-        closing = new QTimer(&form);
-        closing->setObjectName(QStringLiteral("LoginTimer1"));
-        closing->setSingleShot(true);
-        closing->setInterval(5000);
-        QObject::connect(closing, &QTimer::timeout, qApp, [] { QCoreApplication::exit(0); });
-    }
-    closing->start();
+    // The login window's timer ends the program within 5 seconds even if nobody presses OK:
+    // ending the application also closes the message box's own event loop.
+    if (Form23* login = instanceOf<Form23>()) login->Timer1->start();
     messages().error(Caption::Error, MismatchMessage);
-    QCoreApplication::exit(0);
+    Program::end();
 }
 
 } // namespace BuildCheck

@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include "app/Access.h"
 #include "app/BuildCheck.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
@@ -126,9 +127,10 @@ Form1::Form1(QWidget* parent) : QDialog(parent) {
     for (QPushButton* b : {Button1, Button2, Button3, Button8, Button5, Button4})
         b->setAutoDefault(false);
     // The entry dialog and the household works list arrive with their windows.
-    Button1->setEnabled(false);
-    Button2->setEnabled(false);
-    Button5->setEnabled(false);
+    for (QPushButton* b : {Button1, Button2, Button5}) {
+        b->setEnabled(false);
+        unavailable.insert(b);
+    }
 
     auto* top = new QHBoxLayout;
     for (QWidget* w : std::initializer_list<QWidget*>{RadioButton1, RadioButton2, RadioButton3, RadioButton4})
@@ -217,9 +219,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void Form1::FormActivate() {
-    const QDate today = QDate::currentDate();
-    DateT->setDate(today);
-    if (isWeekend(today)) CBox1->setChecked(true);
+    const QDate now = today();
+    DateT->setDate(now);
+    if (isWeekend(now)) CBox1->setChecked(true);
     Journal::openAll(the<DataModule6>(), DateT->date());
     emit activated();
 }
@@ -298,7 +300,8 @@ void Form1::Button8Click() {
 }
 
 void Form1::DBGrid2DblClick() {
-    if (LoginText == "foreman") return;
+    // The foremen's code cannot confirm lines.
+    if (Access::roleOfCode(LoginText) == Role::Foreman) return;
     Query& q = the<DataModule6>().smenaQuery(CurSmena);
     CurQuery = &q;
     if (q.isEmpty()) return;

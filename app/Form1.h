@@ -3,6 +3,7 @@
 // that repeats the build check. Created once at start-up, shown modally by the login.
 #include "db/DbGrid.h"
 
+#include <functional>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QDialog>
@@ -11,6 +12,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTimer>
 
 class Query;
@@ -23,7 +25,7 @@ public:
     // Members other windows read and write.
     int CurSmena = 1;
     Query* CurQuery = nullptr;
-    QByteArray LoginText;
+    QString LoginText;
     int BuildDate = 0;
     int BuildTime = 0;
 
@@ -61,6 +63,12 @@ public:
     QMenu* N7; // Отчеты
     QAction* N10;
     QAction* N5;
+
+    // Today's date as the journal sees it (replaceable so tests can pick the weekday).
+    std::function<QDate()> today = [] { return QDate::currentDate(); };
+
+    // Controls whose windows do not exist in this build: they stay disabled whatever the role.
+    QSet<QObject*> unavailable;
 
     // The shift selector of a shift number (1..4; others count as 1).
     QRadioButton* shiftButton(int shift) const;

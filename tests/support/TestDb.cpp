@@ -64,6 +64,11 @@ TestDb::~TestDb() {
 
 void TestDb::exec(const QString& sql, const QMap<QString, QVariant>& params) {
     QSqlQuery q(db());
+    if (params.isEmpty()) { // fixture scripts and DDL run unprepared
+        if (!q.exec(sql))
+            qFatal("fixture statement failed: %s\n%s", qPrintable(q.lastError().text()), qPrintable(sql));
+        return;
+    }
     try {
         execBound(q, sql, params);
     } catch (const std::exception& e) {

@@ -1,0 +1,93 @@
+#include "app/Form23.h"
+
+#include "app/Access.h"
+#include "app/BuildCheck.h"
+#include "app/Form1.h"
+#include "app/Program.h"
+#include "db/DataModule6.h"
+#include "db/DbError.h"
+#include "db/Instances.h"
+#include "db/Messages.h"
+#include "journal/Journal.h"
+
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+Form23::Form23(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("Form23"));
+    setWindowTitle(QStringLiteral("Авторизация"));
+    Edit1 = new QLineEdit;
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setEchoMode(QLineEdit::Password);
+    Button1 = new QPushButton(QStringLiteral("Вход"));
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setDefault(true);
+    Button2 = new QPushButton(QStringLiteral("Отмена"));
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->setAutoDefault(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Edit1);
+    layout->addLayout(buttons);
+    setFixedSize(330, 90);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(5000);
+    connect(Timer1, &QTimer::timeout, this, &Form23::Timer1Timer);
+
+    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
+    connect(Button2, &QPushButton::clicked, this, &Form23::Button2Click);
+    // Escape and the close box end the program as "Отмена" does.
+    connect(this, &QDialog::rejected, this, [] { Program::end(); });
+}
+
+bool Form23::event(QEvent* e) {
+    const bool handled = QDialog::event(e);
+    if (e->type() == QEvent::WindowActivate) guarded([this] { FormActivate(); });
+    return handled;
+}
+
+void Form23::FormActivate() {
+    Form1& main = the<Form1>();
+    main.CheckVersion();
+    setWindowTitle(QStringLiteral("Авторизация (build: %1.%2)").arg(main.BuildDate).arg(main.BuildTime));
+}
+
+void Form23::Button1Click() {
+    Form1& main = the<Form1>();
+    const QString code = Access::trimmed(Edit1->text());
+    const Role role = Access::roleOfCode(code);
+    main.CurSmena = 1;
+    main.LoginText = code;
+    // Only the full-access codes open "Табель"; after a wrong code it stays as decided here.
+    main.N11->setEnabled(role == Role::Full && !main.unavailable.contains(main.N11));
+    if (role == Role::None) {
+        messages().error(Caption::Error, WrongCodeMessage);
+        return;
+    }
+    DataModule6& dm = the<DataModule6>();
+    for (int shift = 1; shift <= 4; ++shift)
+        dm.smenaQuery(shift).setParam(QStringLiteral("ok"), Journal::HiddenMark);
+    Access::setCurrent(role);
+    Access::applyToJournal(role, main);
+    hide();
+    main.exec();
+    // The journal has closed: so does the login window, and with it the program.
+    close();
+    Program::end();
+}
+
+void Form23::Button2Click() {
+    close();
+    Program::end();
+}
+
+void Form23::Timer1Timer() {
+    Program::end();
+}

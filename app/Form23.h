@@ -1,0 +1,31 @@
+#pragma once
+// The login window "Авторизация": the application's main window. An accepted access code
+// applies its role, and the journal runs modally; when the journal closes, the program ends.
+#include <functional>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+class Form23 : public QDialog {
+    Q_OBJECT
+public:
+    explicit Form23(QWidget* parent = nullptr);
+
+    QLineEdit* Edit1;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    // Ends the application when it fires; started only by a failed build check.
+    QTimer* Timer1;
+
+public slots:
+    void FormActivate();
+    void Button1Click();
+    void Button2Click();
+    void Timer1Timer();
+
+protected:
+    bool event(QEvent* e) override;
+};
+
+inline const QString WrongCodeMessage = QStringLiteral("Введены неверные данные.");

@@ -1,0 +1,266 @@
+// The journal of the main window and the day hours it keeps in the monthly timesheet.
+#include "app/Form1.h"
+#include "db/DataModule6.h"
+#include "db/DbError.h"
+#include "db/Instances.h"
+#include "db/Transaction.h"
+#include "journal/DayHours.h"
+#include "journal/Journal.h"
+#include "tests/support/RecordingMessages.h"
+#include "tests/support/TestDb.h"
+
+#include <atomic>
+#include <QSqlQuery>
+#include <QTest>
+#include <QThread>
+
+class TestJournal : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestDb> t;
+    RecordingMessages shown;
+    Form1* form = nullptr;
+    int worker = 0, oper = 0;
+    const QDate march5{2024, 3, 5}; // a Tuesday
+
+    QVariant day(int d, int w = 0, int shift = 1) {
+        return t->scalar(
+            QString("select d%1 from accounts_dep.h_tabel where w_id=:w and smena=:s and month=3 and "
+                    "year=2024")
+                .arg(d),
+            {{"w", w ? w : worker}, {"s", shift}});
+    }
+    qlonglong rows() { return t->scalar("select count(*) from accounts_dep.h_tabel").toLongLong(); }
+    void showDate(const QDate& d) {
+        form->DateT->setDate(d);
+        form->DateTChange();
+    }
+    // Puts the grid on the line with this id.
+    void select(int lineId) {
+        Query& q = *form->DBGrid2->query();
+        QVERIFY(q.locate("id", lineId));
+    }
+
+private slots:
+    void initTestCase() { t = std::make_unique<TestDb>("journal"); }
+    void cleanupTestCase() { t.reset(); }
+    void init() {
+        t->clearData();
+        shown.clear();
+        worker = t->addWorker("Орлов Павел Андреевич");
+        oper = t->addOperation(t->addKind("Сборка"), t->addProduct("Стеллаж СТ-2000"), 0, {5});
+        form = new Form1;
+        registerInstance(form);
+    }
+    void cleanup() {
+        unregisterInstance<Form1>();
+        delete form;
+    }
+
+    void activationReturnsToTodayAndKeepsTheDayOff() {
+        const QDate saturday(2024, 3, 9), wednesday(2024, 3, 13);
+        t->addLine(worker, oper, wednesday, 1, 1, 0, 5, 1);
+        form->today = [=] { return wednesday; };
+        showDate(saturday);
+        QVERIFY(form->CBox1->isChecked());
+        QCOMPARE(form->CBox1->font().bold(), true);
+        // Activation on a weekday does not untick it, but returns to today's lines.
+        form->FormActivate();
+        QCOMPARE(form->DateT->date(), wednesday);
+        QVERIFY(form->CBox1->isChecked());
+        QCOMPARE(form->DBGrid2->model()->rowCount(), 1);
+        // Picking a weekday does.
+        showDate(wednesday.addDays(1));
+        QVERIFY(!form->CBox1->isChecked());
+        QCOMPARE(form->DBGrid2->model()->rowCount(), 0);
+        // Activation on a Sunday ticks it.
+        form->today = [] { return QDate(2024, 3, 10); };
+        form->FormActivate();
+        QVERIFY(form->CBox1->isChecked());
+    }
+
+    void shiftSelectorsShowTheirShift() {
+        for (int shift = 1; shift <= 4; ++shift)
+            t->addLine(worker, oper, march5, shift, shift, 0, 5, shift);
+        showDate(march5);
+        form->RadioButton3->setChecked(true);
+        form->RadioButton3Click();
+        QCOMPARE(form->CurSmena, 3);
+        QCOMPARE(form->DBGrid2->query(), &t->dm().Smena3);
+        QCOMPARE(form->DBGrid2->cellText(0, "kol_vo"), QString("3"));
+        QCOMPARE(form->RadioButton3->font().bold(), true);
+        QCOMPARE(form->RadioButton1->font().bold(), false);
+        form->RadioButton4->setChecked(true);
+        form->RadioButton4Click();
+        QCOMPARE(form->CurSmena, 4);
+        QCOMPARE(form->DBGrid2->cellText(0, "time"), QString("4"));
+        QCOMPARE(form->DBGrid2->cellText(0, "summa"), QString("20.00"));
+    }
+
+    void deleteKeepsTheTimesheetInStep() {
+        // Two lines of 4 and 3 hours and a third of 1 hour; the row also holds day 6.
+        const int four = t->addLine(worker, oper, march5, 1, 1, 0, 5, 4);
+        const int three = t->addLine(worker, oper, march5, 1, 2, 0, 5, 3);
+        const int one = t->addLine(worker, oper, march5, 1, 3, 0, 5, 1);
+        t->exec("insert into accounts_dep.h_tabel (w_id, smena, month, year, d5, d6) values (:w, 1, 3, 2024, "
+                "8, 5)",
+                {{"w", worker}});
+        showDate(march5);
+
+        select(one);
+        shown.answers = {false};
+        form->Button3Click();
+        QCOMPARE(shown.texts(), QStringList{"Удалить позицию из списка?"});
+        QCOMPARE(shown.shown[0].caption, QString("Удаление"));
+        QCOMPARE(shown.shown[0].kind, ShownMessage::Question);
+        QCOMPARE(t->scalar("select count(*) from accounts_dep.smena").toLongLong(), 3LL);
+        QCOMPARE(day(5).toInt(), 8);
+
+        select(one);
+        shown.answers = {true};
+        form->Button3Click();
+        QCOMPARE(
+            t->scalar("select count(*) from accounts_dep.smena where id=:id", {{"id", one}}).toLongLong(),
+            0LL);
+        QCOMPARE(day(5).toInt(), 7);
+        QCOMPARE(form->DBGrid2->model()->rowCount(), 2);
+
+        for (int id : {four, three}) {
+            select(id);
+            shown.answers = {true};
+            form->Button3Click();
+        }
+        QVERIFY(day(5).isNull()); // the day has no hours; the others keep theirs
+        QCOMPARE(day(6).toInt(), 5);
+        QCOMPARE(rows(), 1LL);
+    }
+
+    void deleteOnAnEmptyJournalDoesNothing() {
+        showDate(march5);
+        form->Button3Click();
+        form->DBGrid2DblClick();
+        QVERIFY(shown.shown.isEmpty());
+    }
+
+    void doubleClickTogglesTheConfirmation() {
+        const int first = t->addLine(worker, oper, march5, 2, 1, 0, 5, 1, "да");
+        const int second = t->addLine(t->addWorker("Яковлев Олег Ильич"), oper, march5, 2, 1, 0, 5, 1, "no");
+        showDate(march5);
+        form->RadioButton2->setChecked(true);
+        form->RadioButton2Click();
+        auto mark = [this](int id) {
+            return t->scalar("select ok from accounts_dep.smena where id=:id", {{"id", id}}).toString();
+        };
+        select(second);
+        form->DBGrid2DblClick();
+        QCOMPARE(mark(second), QString("ok"));
+        QCOMPARE(form->DBGrid2->query()->recNo(), 2); // back on the same row number
+        select(first);
+        form->DBGrid2DblClick();
+        QCOMPARE(mark(first), QString("no"));
+        form->DBGrid2DblClick();
+        QCOMPARE(mark(first), QString("ok"));
+        QCOMPARE(form->CurQuery, &t->dm().Smena2);
+        // The mark's cell is drawn green when confirmed, red otherwise.
+        const QModelIndex cell = form->DBGrid2->model()->index(0, 10);
+        QCOMPARE(cell.data(Qt::DisplayRole).toString(), QString("ok"));
+        QCOMPARE(cell.data(Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
+        QCOMPARE(cell.data(Qt::FontRole).value<QFont>().bold(), true);
+        select(first);
+        form->DBGrid2DblClick();
+        QCOMPARE(form->DBGrid2->model()->index(0, 10).data(Qt::ForegroundRole).value<QColor>(),
+                 QColor(255, 0, 0));
+
+        // Foremen cannot confirm.
+        form->LoginText = "foreman";
+        form->DBGrid2DblClick();
+        QCOMPARE(mark(first), QString("no"));
+    }
+
+    void saveWritesTheDayAndCreatesTheRowOnce() {
+        auto save = [this](int hours, const QDate& d, int shift = 1) {
+            Transaction tr(t->db());
+            t->addLine(worker, oper, d, shift, 1, 0, 5, hours);
+            DayHours::afterSave(t->db(), worker, shift, d);
+            tr.commit();
+        };
+        save(4, march5);
+        QCOMPARE(rows(), 1LL);
+        QCOMPARE(day(5).toInt(), 4);
+        QVERIFY(day(4).isNull());
+        QCOMPARE(t->scalar("select i_type from accounts_dep.h_tabel").toInt(), 0);
+        save(0, march5.addDays(1)); // a line of 0 hours still writes its day
+        QCOMPARE(day(6).toInt(), 0);
+        save(3, march5);
+        QCOMPARE(day(5).toInt(), 7);
+        save(2, march5, 4); // overtime hours go to the overtime row
+        QCOMPARE(day(5, worker, 4).toInt(), 2);
+        QCOMPARE(rows(), 2LL);
+        // A line moved to another day leaves its old day without it.
+        t->exec("update accounts_dep.smena set data = :d where time = 3", {{"d", march5.addDays(2)}});
+        DayHours::recomputeDay(t->db(), worker, 1, march5);
+        DayHours::afterSave(t->db(), worker, 1, march5.addDays(2));
+        QCOMPARE(day(5).toInt(), 4);
+        QCOMPARE(day(7).toInt(), 3);
+    }
+
+    void failedDeleteLeavesLineAndTimesheet() {
+        const int line = t->addLine(worker, oper, march5, 1, 1, 0, 5, 4);
+        t->exec("insert into accounts_dep.h_tabel (w_id, smena, month, year, d5) values (:w, 1, 3, 2024, 4)",
+                {{"w", worker}});
+        // The timesheet refuses the write: the line's delete must not stand alone.
+        t->exec("create function pg_temp.refuse() returns trigger language plpgsql as "
+                "'begin raise exception ''timesheet locked''; end'");
+        t->exec("create trigger refuse before update on accounts_dep.h_tabel for each row execute function "
+                "pg_temp.refuse()");
+        QVERIFY_THROWS_EXCEPTION(DbError, Journal::deleteLine(t->dm(), line, worker, 1, march5));
+        t->exec("drop trigger refuse on accounts_dep.h_tabel");
+        QCOMPARE(t->scalar("select count(*) from accounts_dep.smena").toLongLong(), 1LL);
+        QCOMPARE(day(5).toInt(), 4);
+    }
+
+    void simultaneousSavesNeverMakeASecondRow() {
+        // Two workstations save lines of one worker, shift and month at the same moment,
+        // month after month: each month must end with one row holding both days.
+        const int months = 12;
+        std::atomic<int> ready{0};
+        auto station = [&](int id, int dayOfMonth) {
+            return QThread::create([&, id, dayOfMonth] {
+                QSqlDatabase db = t->openOther(QString("station%1").arg(id));
+                {
+                    for (int m = 1; m <= months; ++m) {
+                        const QDate d(2023, m, dayOfMonth);
+                        // Meet the other station at each month.
+                        ready.fetch_add(1);
+                        while (ready.load() < 2 * m)
+                            QThread::yieldCurrentThread();
+                        Transaction tr(db);
+                        QSqlQuery q(db);
+                        execBound(q,
+                                  "insert into accounts_dep.smena (w_id, i_id, o_id, cena, kol_vo, brak, "
+                                  "data, smena, "
+                                  "color, time, ok) values (:w, 0, 0, 1, 1, 0, :d, 2, 0, :h, 'no')",
+                                  {{"w", worker}, {"d", d}, {"h", dayOfMonth}});
+                        DayHours::afterSave(db, worker, 2, d);
+                        tr.commit();
+                    }
+                }
+                db.close();
+            });
+        };
+        std::unique_ptr<QThread> a(station(1, 3)), b(station(2, 4));
+        a->start();
+        b->start();
+        QVERIFY(a->wait(60000));
+        QVERIFY(b->wait(60000));
+        QSqlDatabase::removeDatabase("station1");
+        QSqlDatabase::removeDatabase("station2");
+        QCOMPARE(t->scalar("select count(*) from accounts_dep.h_tabel where smena=2").toLongLong(),
+                 qlonglong(months));
+        QCOMPARE(t->scalar("select count(*) from accounts_dep.h_tabel where smena=2 and d3=3 and d4=4")
+                     .toLongLong(),
+                 qlonglong(months));
+    }
+};
+
+QTEST_MAIN(TestJournal)
+#include "tst_journal.moc"
