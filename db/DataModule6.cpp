@@ -50,6 +50,9 @@ DataModule6::DataModule6(QObject* parent) : QObject(parent) {
 }
 
 DataModule6::~DataModule6() {
+    for (Query* q : {&Workers, &Izdel, &Oper, &Vid_oper, &Smena1, &Smena2, &Smena3, &Smena4, &H_Tabel_1,
+                     &H_Tabel_2, &H_Tabel_3, &Control})
+        q->release();
     {
         QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
         if (db.isValid()) db.close();

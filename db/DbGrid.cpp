@@ -61,16 +61,18 @@ QString QueryGridModel::displayText(const QVariant& value) {
 QVariant QueryGridModel::data(const QModelIndex& index, int role) const {
     if (!query_ || !index.isValid() || index.row() >= query_->recordCount()) return {};
     const GridColumn& column = columns_[index.column()];
-    const QSqlRecord& row = query_->row(index.row());
+    const int row = index.row();
     if (style_) {
-        const QVariant styled = style_(column.field, row, role);
+        const QVariant styled = style_(column.field, query_->row(row), role);
         if (styled.isValid()) return styled;
     }
     switch (role) {
     case Qt::DisplayRole: {
-        QString text = displayText(row.value(column.field));
+        const int field = query_->fieldIndex(column.field);
+        if (field < 0) return {};
+        QString text = displayText(query_->value(row, field));
         // Exact numbers arrive as text with a point: show them in the workstation's format.
-        const int type = row.field(column.field).metaType().id();
+        const int type = query_->fields().field(field).metaType().id();
         if (type == QMetaType::Double || type == QMetaType::Float) {
             const QString point = QLocale().decimalPoint();
             if (point != QLatin1String(".")) text.replace('.', point);

@@ -6,6 +6,9 @@
 //
 // Both throw DbError with the server's message when the server refuses a statement.
 #include <functional>
+#include <memory>
+
+class QSqlQuery;
 #include <QMap>
 #include <QObject>
 #include <QSqlDatabase>
@@ -20,6 +23,7 @@ public:
     using RowFilter = std::function<bool(const QSqlRecord&)>;
 
     explicit Query(const QString& name = {}, QObject* parent = nullptr);
+    ~Query() override;
 
     void setConnectionName(const QString& connection) { connection_ = connection; }
 
@@ -51,9 +55,14 @@ public:
     // Field of the current row; an invalid QVariant when the query is empty or closed.
     QVariant field(const QString& name) const;
     QSqlRecord record() const;
-    // Row i (0-based) among the visible rows.
-    const QSqlRecord& row(int i) const { return rows_[visible_[i]]; }
+    // Row i (0-based) among the visible rows, as a record.
+    QSqlRecord row(int i) const;
+    // One value of row i (0-based among the visible rows); column from fieldIndex().
+    const QVariant& value(int i, int column) const { return rows_[visible_[i]][column]; }
+    int fieldIndex(const QString& name) const { return header_.indexOf(name); }
     QSqlRecord fields() const { return header_; }
+    // Frees the prepared statement (before the connection goes away).
+    void release();
 
     // Client-side filter over the loaded rows; the statement is not run again.
     void setFilter(RowFilter filter);
@@ -74,7 +83,10 @@ private:
     QMap<QString, QVariant> params_;
     bool open_ = false;
     QSqlRecord header_;
-    QVector<QSqlRecord> rows_;
+    QVector<QVector<QVariant>> rows_;
+    // Kept prepared between openings: the server parses the statement once.
+    std::unique_ptr<QSqlQuery> prepared_;
+    QString preparedSql_;
     QVector<int> visible_;
     int current_ = -1;
     RowFilter filter_;
@@ -100,7 +112,6 @@ private:
 
 // Runs one statement on a connection with its parameters bound; throws DbError.
 // Used by Query and Command, and by code that needs a single value.
-class QSqlQuery;
 void execBound(QSqlQuery& q, const QString& sql, const QMap<QString, QVariant>& params);
 
 // Compares two texts the way a user expects a name search to: letter case ignored,

@@ -1,0 +1,137 @@
+// The journal on the benchmark database: re-opening the four journal queries of the busiest
+// date, and one save of a line with its day-hours update. Prints medians and query plans.
+//   bench_journal SOCKET_FOLDER [DATABASE]
+#include "db/DataModule6.h"
+#include "db/DbError.h"
+#include "db/Instances.h"
+#include "db/Transaction.h"
+#include "journal/DayHours.h"
+#include "journal/Journal.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+double median(QVector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.isEmpty() ? 0 : v[v.size() / 2];
+}
+
+QSqlQuery run(DataModule6& dm, const QString& sql, const QMap<QString, QVariant>& params = {}) {
+    QSqlQuery q(dm.ADO_DB());
+    execBound(q, sql, params);
+    return q;
+}
+
+void printPlan(DataModule6& dm, int shift, const QDate& date) {
+    // EXPLAIN cannot be prepared: the date goes in as its text here (the program binds it).
+    QString sql = DataModule6::smenaSql(shift);
+    sql.replace(":data", "'" + date.toString("yyyy-MM-dd") + "'::date").replace(":ok", "'ta'");
+    QSqlQuery q(dm.ADO_DB());
+    if (!q.exec("explain (analyze, buffers off) " + sql)) throw DbError(q.lastError().text());
+    std::printf("\nPlan of the shift %d journal query:\n", shift);
+    while (q.next())
+        std::printf("  %s\n", qPrintable(q.value(0).toString()));
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: bench_journal SOCKET_FOLDER [DATABASE]\n");
+        return 2;
+    }
+    ConnectionSettings settings;
+    settings.server = args[1];
+    settings.database = args.value(2, "vemor_erp");
+    DataModule6 dm;
+    registerInstance(&dm);
+    QString error;
+    if (!dm.connectTo(settings, &error)) {
+        std::fprintf(stderr, "cannot connect: %s\n", qPrintable(error));
+        return 1;
+    }
+    try {
+        for (int s = 1; s <= 4; ++s)
+            dm.smenaQuery(s).setParam("ok", Journal::HiddenMark);
+        QSqlQuery sizes = run(dm, "select (select count(*) from accounts_dep.smena), (select count(*) from "
+                                  "cmn_contractor.person), (select count(*) from accounts_dep.person)");
+        sizes.next();
+        QSqlQuery busiest =
+            run(dm, "select data, count(*) from accounts_dep.smena group by data order by 2 desc, 1 "
+                    "limit 1");
+        busiest.next();
+        const QDate date = busiest.value(0).toDate();
+        std::printf("Database: %lld journal lines, %lld people, %lld workers\n", sizes.value(0).toLongLong(),
+                    sizes.value(1).toLongLong(), sizes.value(2).toLongLong());
+        std::printf("Busiest date: %s with %lld lines\n", qPrintable(date.toString("dd.MM.yyyy")),
+                    busiest.value(1).toLongLong());
+
+        // The four journal queries, closed and opened as the journal does on every activation.
+        QVector<double> open;
+        int rows = 0;
+        for (int i = 0; i < 60; ++i) {
+            QElapsedTimer t;
+            t.start();
+            Journal::openAll(dm, date);
+            open << t.nsecsElapsed() / 1e6;
+            rows = 0;
+            for (int s = 1; s <= 4; ++s)
+                rows += dm.smenaQuery(s).recordCount();
+        }
+        open.remove(0, 10); // warm-up
+        std::printf("\nRe-open of the four journal queries: median %.2f ms (min %.2f, max %.2f), %d rows\n",
+                    median(open), *std::min_element(open.begin(), open.end()),
+                    *std::max_element(open.begin(), open.end()), rows);
+
+        // One save: the line and its day hours in one transaction. The saved lines are removed after.
+        QSqlQuery sample =
+            run(dm,
+                "select w_id, o_id, i_id, cena from accounts_dep.smena where data = :d and smena = 1 "
+                "limit 1",
+                {{"d", date}});
+        sample.next();
+        const int w = sample.value(0).toInt();
+        QVector<double> save, remove;
+        for (int i = 0; i < 40; ++i) {
+            QElapsedTimer t;
+            t.start();
+            Transaction tr(dm.ADO_DB());
+            DayHours::lockRow(dm.ADO_DB(), w, 1, date);
+            QSqlQuery ins =
+                run(dm,
+                    "insert into accounts_dep.smena(w_id, i_id, o_id, cena, kol_vo, brak, data, smena, "
+                    "color, time, vvod, ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, "
+                    "id_cons_use) values (:w, :i, :o, :cena, 10, 0, :d, 1, 9999, 0, :today, 'no', 0, 0, 0, "
+                    "0, 0, 0) returning id",
+                    {{"w", w},
+                     {"i", sample.value(2)},
+                     {"o", sample.value(1)},
+                     {"cena", sample.value(3)},
+                     {"d", date},
+                     {"today", QDate::currentDate()}});
+            ins.next();
+            const int id = ins.value(0).toInt();
+            DayHours::afterSave(dm.ADO_DB(), w, 1, date);
+            tr.commit();
+            save << t.nsecsElapsed() / 1e6;
+            t.restart();
+            Journal::deleteLine(dm, id, w, 1, date);
+            remove << t.nsecsElapsed() / 1e6;
+        }
+        std::printf("Save of a line with its day hours: median %.2f ms\n", median(save));
+        std::printf("Delete of a line with its day hours: median %.2f ms\n", median(remove));
+        for (int s = 1; s <= 4; ++s)
+            printPlan(dm, s, date);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "failed: %s\n", e.what());
+        return 1;
+    }
+    unregisterInstance<DataModule6>();
+    return 0;
+}

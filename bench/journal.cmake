@@ -1,0 +1,3 @@
+# The journal queries of a busy date and one save with its day hours, on the benchmark database.
+add_executable(bench_journal ${CMAKE_CURRENT_LIST_DIR}/bench_journal.cpp)
+target_link_libraries(bench_journal PRIVATE tabel_journal)
