@@ -34,7 +34,7 @@ Form23::Form23(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Edit1);
     layout->addLayout(buttons);
-    setFixedSize(330, 90);
+    setFixedSize(420, 90);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

@@ -4,6 +4,7 @@
 
 #include <libpq-fe.h>
 #include <QDateTime>
+#include <QHash>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -11,93 +12,134 @@
 #include <QSqlResult>
 
 namespace {
-// Reads every row of an executed PostgreSQL query straight from its result, converting each
-// value once into what the grids and handlers read. Qt's own conversion builds a local-time
-// QDateTime per timestamp, which dominated the opening of a busy journal. A timestamp without
-// time zone is a wall-clock time: it is kept as that time (in UTC terms, so that it never
-// moves when bound back). Returns false when the result is not PostgreSQL's.
-bool readAllRows(QSqlQuery& q, const QSqlRecord& header, QVector<QVector<QVariant>>& rows) {
-    const QVariant handle = q.result()->handle();
-    if (qstrcmp(handle.typeName(), "PGresult*") != 0) return false;
-    const PGresult* r = *static_cast<PGresult* const*>(handle.constData());
-    if (!r) return false;
-    const int columns = PQnfields(r);
-    if (columns != header.count()) return false;
-    const int count = PQntuples(r);
-    QVector<Oid> types(columns);
-    QVector<QMetaType> metaTypes(columns);
-    for (int c = 0; c < columns; ++c) {
-        types[c] = PQftype(r, c);
-        metaTypes[c] = header.field(c).metaType();
-    }
-    auto digits = [](const char* p, int n) {
-        int v = 0;
-        for (int i = 0; i < n; ++i)
-            v = v * 10 + (p[i] - '0');
-        return v;
-    };
-    rows.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        QVector<QVariant> values(columns);
-        for (int c = 0; c < columns; ++c) {
-            if (PQgetisnull(r, i, c)) {
-                values[c] = QVariant(metaTypes[c]);
-                continue;
-            }
-            const char* text = PQgetvalue(r, i, c);
-            const int length = PQgetlength(r, i, c);
-            switch (types[c]) {
-            case 21: // int2
-            case 23: // int4
-                values[c] = QByteArrayView(text, length).toInt();
-                break;
-            case 20: // int8
-                values[c] = QByteArrayView(text, length).toLongLong();
-                break;
-            case 700: // float4
-            case 701: // float8
-                values[c] = QByteArrayView(text, length).toDouble();
-                break;
-            case 1700: // numeric: exact, as its text
-                values[c] = QString::fromLatin1(text, length);
-                break;
-            case 1082: // date, ISO output: YYYY-MM-DD
-                if (length == 10)
-                    values[c] = QDate(digits(text, 4), digits(text + 5, 2), digits(text + 8, 2));
-                else
-                    values[c] = q.value(c); // years beyond 9999 or BC
-                break;
-            case 1114: // timestamp without time zone: YYYY-MM-DD HH:MM:SS[.ffffff]
-                if (length >= 19) {
-                    int ms = 0;
-                    if (length > 20)
-                        ms = digits(text + 20, std::min(3, length - 20)) * (length - 20 == 1   ? 100
-                                                                            : length - 20 == 2 ? 10
-                                                                                               : 1);
-                    values[c] = QDateTime(
-                        QDate(digits(text, 4), digits(text + 5, 2), digits(text + 8, 2)),
-                        QTime(digits(text + 11, 2), digits(text + 14, 2), digits(text + 17, 2), ms), Qt::UTC);
-                } else {
-                    values[c] = QVariant(metaTypes[c]);
-                }
-                break;
-            case 25:   // text
-            case 1043: // varchar
-            case 1042: // bpchar
-            case 19:   // name
-                values[c] = QString::fromUtf8(text, length);
-                break;
-            default: {
-                if (!q.seek(i)) return false;
-                values[c] = q.value(c);
-            }
-            }
-        }
-        rows.append(std::move(values));
-    }
-    return true;
+int digits(const char* p, int n) {
+    int v = 0;
+    for (int i = 0; i < n; ++i)
+        v = v * 10 + (p[i] - '0');
+    return v;
 }
 
+// One value of PostgreSQL's text form as the program reads it. A timestamp without time zone
+// is a wall-clock time: it is kept as that time (in UTC terms, so it never moves when it is
+// bound back). Returns an invalid QVariant for a type it does not know.
+QVariant convertCell(Oid type, const char* text, int length) {
+    switch (type) {
+    case 21: // int2
+    case 23: // int4
+        return QByteArrayView(text, length).toInt();
+    case 20: // int8
+        return QByteArrayView(text, length).toLongLong();
+    case 700: // float4
+    case 701: // float8
+        return QByteArrayView(text, length).toDouble();
+    case 1700: // numeric: exact, as its text
+        return QString::fromLatin1(text, length);
+    case 1082: // date, ISO output: YYYY-MM-DD
+        if (length != 10) return {};
+        return QDate(digits(text, 4), digits(text + 5, 2), digits(text + 8, 2));
+    case 1114: { // timestamp without time zone: YYYY-MM-DD HH:MM:SS[.ffffff]
+        if (length < 19 || text[4] != '-') return {};
+        int ms = 0;
+        if (length > 20) {
+            const int n = std::min(3, length - 20);
+            ms = digits(text + 20, n) * (n == 1 ? 100 : n == 2 ? 10 : 1);
+        }
+        return QDateTime(QDate(digits(text, 4), digits(text + 5, 2), digits(text + 8, 2)),
+                         QTime(digits(text + 11, 2), digits(text + 14, 2), digits(text + 17, 2), ms),
+                         Qt::UTC);
+    }
+    case 25:   // text
+    case 1043: // varchar
+    case 1042: // bpchar
+    case 19:   // name
+        return QString::fromUtf8(text, length);
+    default:
+        return {};
+    }
+}
+} // namespace
+
+// The rows of an opened query. PostgreSQL's results are copied as their texts and each value
+// is converted only when it is read: a busy journal opens without building tens of thousands
+// of values nobody looks at. Other results (and unknown types) are converted at once by Qt.
+struct Query::Rows {
+    int columns = 0;
+    int count = 0;
+    QByteArray text;            // every cell's text, one after the other
+    QVector<int> start;         // per cell (row * columns + column)
+    QVector<int> length;        // per cell; -1 for null
+    QVector<Oid> types;         // per column
+    QVector<QMetaType> metas;   // per column
+    QHash<int, QVariant> ready; // cells converted by Qt (types without a text conversion)
+
+    QVariant value(int row, int column) const {
+        const int cell = row * columns + column;
+        if (auto it = ready.constFind(cell); it != ready.constEnd()) return *it;
+        if (length[cell] < 0) return QVariant(metas[column]);
+        const QVariant v = convertCell(types[column], text.constData() + start[cell], length[cell]);
+        return v.isValid() ? v : QVariant(metas[column]);
+    }
+
+    // From PostgreSQL's result of q; false when q's result is not PostgreSQL's.
+    bool readFrom(QSqlQuery& q, const QSqlRecord& header) {
+        const QVariant handle = q.result()->handle();
+        if (qstrcmp(handle.typeName(), "PGresult*") != 0) return false;
+        const PGresult* r = *static_cast<PGresult* const*>(handle.constData());
+        if (!r || PQnfields(r) != header.count()) return false;
+        columns = PQnfields(r);
+        count = PQntuples(r);
+        types.resize(columns);
+        metas.resize(columns);
+        for (int c = 0; c < columns; ++c) {
+            types[c] = PQftype(r, c);
+            metas[c] = header.field(c).metaType();
+        }
+        start.resize(count * columns);
+        length.resize(count * columns);
+        qsizetype total = 0;
+        for (int i = 0; i < count; ++i)
+            for (int c = 0; c < columns; ++c)
+                total += PQgetlength(r, i, c);
+        text.reserve(total);
+        for (int i = 0; i < count; ++i) {
+            for (int c = 0; c < columns; ++c) {
+                const int cell = i * columns + c;
+                if (PQgetisnull(r, i, c)) {
+                    start[cell] = 0;
+                    length[cell] = -1;
+                    continue;
+                }
+                const int n = PQgetlength(r, i, c);
+                const char* value = PQgetvalue(r, i, c);
+                start[cell] = int(text.size());
+                length[cell] = n;
+                text.append(value, n);
+                if (!convertCell(types[c], value, n).isValid() && q.seek(i)) ready.insert(cell, q.value(c));
+            }
+        }
+        return true;
+    }
+
+    // Any other result: every value converted by Qt.
+    void readConverted(QSqlQuery& q, const QSqlRecord& header) {
+        columns = header.count();
+        metas.resize(columns);
+        types.fill(0, columns);
+        for (int c = 0; c < columns; ++c)
+            metas[c] = header.field(c).metaType();
+        count = 0;
+        while (q.next()) {
+            for (int c = 0; c < columns; ++c) {
+                start.append(0);
+                length.append(0);
+                ready.insert(count * columns + c, q.value(c));
+            }
+            ++count;
+        }
+    }
+};
+
+namespace {
 void bindAndExec(QSqlQuery& q, const QMap<QString, QVariant>& params) {
     for (auto it = params.begin(); it != params.end(); ++it) {
         const QString placeholder = it.key().startsWith(':') ? it.key() : ':' + it.key();
@@ -167,16 +209,10 @@ void Query::open() {
         throw;
     }
     header_ = q.record();
-    rows_.clear();
-    if (!readAllRows(q, header_, rows_)) {
-        rows_.clear();
-        const int columns = header_.count();
-        while (q.next()) {
-            QVector<QVariant> values(columns);
-            for (int c = 0; c < columns; ++c)
-                values[c] = q.value(c);
-            rows_.append(std::move(values));
-        }
+    rows_ = std::make_unique<Rows>();
+    if (!rows_->readFrom(q, header_)) {
+        rows_ = std::make_unique<Rows>();
+        rows_->readConverted(q, header_);
     }
     q.finish();
     open_ = true;
@@ -186,16 +222,19 @@ void Query::open() {
 
 QSqlRecord Query::row(int i) const {
     QSqlRecord r = header_;
-    const auto& values = rows_[visible_[i]];
-    for (int c = 0; c < values.size(); ++c)
-        r.setValue(c, values[c]);
+    for (int c = 0; c < header_.count(); ++c)
+        r.setValue(c, rows_->value(visible_[i], c));
     return r;
 }
 
+QVariant Query::value(int i, int column) const {
+    return rows_->value(visible_[i], column);
+}
+
 void Query::close() {
-    if (!open_ && rows_.isEmpty()) return;
+    if (!open_ && !rows_) return;
     open_ = false;
-    rows_.clear();
+    rows_.reset();
     visible_.clear();
     current_ = -1;
     emit rowsReset();
@@ -219,7 +258,7 @@ bool Query::locate(const QString& fieldName, const QVariant& value) {
     const int column = header_.indexOf(fieldName);
     if (column < 0) return false;
     for (int i = 0; i < visible_.size(); ++i) {
-        if (rows_[visible_[i]][column] == value) {
+        if (rows_->value(visible_[i], column) == value) {
             setRecNo(i + 1);
             return true;
         }
@@ -230,7 +269,7 @@ bool Query::locate(const QString& fieldName, const QVariant& value) {
 QVariant Query::field(const QString& name) const {
     if (current_ < 0) return {};
     const int column = header_.indexOf(name);
-    return column < 0 ? QVariant() : rows_[visible_[current_]][column];
+    return column < 0 ? QVariant() : rows_->value(visible_[current_], column);
 }
 
 QSqlRecord Query::record() const {
@@ -245,12 +284,13 @@ void Query::setFilter(RowFilter filter) {
 
 void Query::applyFilter() {
     visible_.clear();
-    visible_.reserve(rows_.size());
-    for (int i = 0; i < rows_.size(); ++i)
+    const int count = rows_ ? rows_->count : 0;
+    visible_.reserve(count);
+    for (int i = 0; i < count; ++i)
         visible_.append(i);
     if (filter_) {
         QVector<int> passing;
-        for (int i = 0; i < rows_.size(); ++i)
+        for (int i = 0; i < count; ++i)
             if (filter_(row(i))) passing.append(i);
         visible_ = std::move(passing);
     }

@@ -58,7 +58,7 @@ public:
     // Row i (0-based) among the visible rows, as a record.
     QSqlRecord row(int i) const;
     // One value of row i (0-based among the visible rows); column from fieldIndex().
-    const QVariant& value(int i, int column) const { return rows_[visible_[i]][column]; }
+    QVariant value(int i, int column) const;
     int fieldIndex(const QString& name) const { return header_.indexOf(name); }
     QSqlRecord fields() const { return header_; }
     // Frees the prepared statement (before the connection goes away).
@@ -83,7 +83,8 @@ private:
     QMap<QString, QVariant> params_;
     bool open_ = false;
     QSqlRecord header_;
-    QVector<QVector<QVariant>> rows_;
+    struct Rows;
+    std::unique_ptr<Rows> rows_;
     // Kept prepared between openings: the server parses the statement once.
     std::unique_ptr<QSqlQuery> prepared_;
     QString preparedSql_;
