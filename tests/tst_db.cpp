@@ -25,6 +25,46 @@ private slots:
         oper = t->addOperation(t->addKind("Сварка"), product, 0, {12.5, 10.25});
     }
 
+    void referenceSchemaHoldsEveryColumnTheProgramReads() {
+        const QMap<QString, QString> columns{
+            {"accounts_dep.smena", "id w_id i_id o_id kol_vo brak data smena cena color time ok vvod prize id_doc "
+                                   "id_doc_item f_gds_qty_use id_gds_use id_cons_use"},
+            {"accounts_dep.h_tabel", "id w_id smena month year d1 d15 d31 i_type i_night"},
+            {"accounts_dep.fatigue", "id id_nom id_o id_p d_date i_mnth i_year i_smena cnt price i_holiday i_night"},
+            {"accounts_dep.oper", "id vid naimen i_id cena cena_new"},
+            {"accounts_dep.norm", "id o_id norma price prize"},
+            {"accounts_dep.vid_oper", "id vid"},
+            {"accounts_dep.izdel", "id marka nom massa id_class_item"},
+            {"accounts_dep.person", "id fio s_staffpos_hl"},
+            {"accounts_dep.ver", "d t delim"},
+            {"cmn_gds_and_srv.gds_and_srv", "id s_caption s_description id_msm_bs massa id_class_item"},
+            {"cmn_classifier.item", "id id_classifier id_level s_code s_caption s_description b_excluded "
+                                    "d_excluded_date id_parent"},
+            {"cmn_contractor.person", "id s_caption s_code"},
+            {"adm_role.roles", "id s_name s_caption d_begin d_end b_active"},
+            {"hrms_staffpos.staffpos", "id id_department s_code s_caption d_begin d_end s_description"},
+            {"cmn_department.department", "id id_branch id_parent s_code s_caption s_description"},
+        };
+        for (auto it = columns.begin(); it != columns.end(); ++it) {
+            const QStringList names = it.value().split(' ');
+            const qlonglong found =
+                t->scalar("select count(*) from information_schema.columns where table_schema || '.' || table_name = "
+                          ":table and column_name = any(string_to_array(:names, ' '))",
+                          {{"table", it.key()}, {"names", it.value()}})
+                    .toLongLong();
+            QVERIFY2(found == names.size(), qPrintable(it.key()));
+        }
+        // Defaults the journal relies on, and the one build record.
+        t->exec("insert into accounts_dep.h_tabel (w_id, month, year) values (1, 1, 2024)");
+        QCOMPARE(t->scalar("select smena::text || '/' || i_type::text from accounts_dep.h_tabel").toString(),
+                 QString("0/0"));
+        QCOMPARE(t->scalar("select count(*) from accounts_dep.ver").toLongLong(), 1LL);
+        QCOMPARE(t->scalar("select count(*) from accounts_dep.norm n join accounts_dep.oper o on o.id = n.o_id "
+                           "where o.vid in (7777, 7778) and o.i_id = 7777")
+                     .toLongLong(),
+                 2LL);
+    }
+
     void journalListsLinesOfItsShiftAndDateWithRoundedAmounts() {
         const int w = t->addWorker("Петров Пётр Петрович");
         t->addLine(w, oper, day, 1, 3, 1, 10.125, 4);       // (3-1)*10.125 = 20.25
