@@ -83,7 +83,9 @@ struct Query::Rows {
     // From PostgreSQL's result of q; false when q's result is not PostgreSQL's.
     bool readFrom(QSqlQuery& q, const QSqlRecord& header) {
         const QVariant handle = q.result()->handle();
-        if (qstrcmp(handle.typeName(), "PGresult*") != 0) return false;
+        // Registered by the driver as "PGresult*" or, by its struct name, "pg_result*".
+        if (qstrcmp(handle.typeName(), "PGresult*") != 0 && qstrcmp(handle.typeName(), "pg_result*") != 0)
+            return false;
         const PGresult* r = *static_cast<PGresult* const*>(handle.constData());
         if (!r || PQnfields(r) != header.count()) return false;
         columns = PQnfields(r);
@@ -93,6 +95,12 @@ struct Query::Rows {
         for (int c = 0; c < columns; ++c) {
             types[c] = PQftype(r, c);
             metas[c] = header.field(c).metaType();
+        }
+        // Types without a text conversion of their own are converted by Qt at once.
+        QVector<bool> known(columns);
+        for (int c = 0; c < columns; ++c) {
+            static const Oid converted[] = {21, 23, 20, 700, 701, 1700, 1082, 1114, 25, 1043, 1042, 19};
+            known[c] = std::find(std::begin(converted), std::end(converted), types[c]) != std::end(converted);
         }
         start.resize(count * columns);
         length.resize(count * columns);
@@ -114,7 +122,7 @@ struct Query::Rows {
                 start[cell] = int(text.size());
                 length[cell] = n;
                 text.append(value, n);
-                if (!convertCell(types[c], value, n).isValid() && q.seek(i)) ready.insert(cell, q.value(c));
+                if (!known[c] && q.seek(i)) ready.insert(cell, q.value(c));
             }
         }
         return true;

@@ -27,10 +27,12 @@ private slots:
 
     void referenceSchemaHoldsEveryColumnTheProgramReads() {
         const QMap<QString, QString> columns{
-            {"accounts_dep.smena", "id w_id i_id o_id kol_vo brak data smena cena color time ok vvod prize id_doc "
-                                   "id_doc_item f_gds_qty_use id_gds_use id_cons_use"},
+            {"accounts_dep.smena",
+             "id w_id i_id o_id kol_vo brak data smena cena color time ok vvod prize id_doc "
+             "id_doc_item f_gds_qty_use id_gds_use id_cons_use"},
             {"accounts_dep.h_tabel", "id w_id smena month year d1 d15 d31 i_type i_night"},
-            {"accounts_dep.fatigue", "id id_nom id_o id_p d_date i_mnth i_year i_smena cnt price i_holiday i_night"},
+            {"accounts_dep.fatigue",
+             "id id_nom id_o id_p d_date i_mnth i_year i_smena cnt price i_holiday i_night"},
             {"accounts_dep.oper", "id vid naimen i_id cena cena_new"},
             {"accounts_dep.norm", "id o_id norma price prize"},
             {"accounts_dep.vid_oper", "id vid"},
@@ -47,11 +49,11 @@ private slots:
         };
         for (auto it = columns.begin(); it != columns.end(); ++it) {
             const QStringList names = it.value().split(' ');
-            const qlonglong found =
-                t->scalar("select count(*) from information_schema.columns where table_schema || '.' || table_name = "
-                          ":table and column_name = any(string_to_array(:names, ' '))",
-                          {{"table", it.key()}, {"names", it.value()}})
-                    .toLongLong();
+            const qlonglong found = t->scalar("select count(*) from information_schema.columns where "
+                                              "table_schema || '.' || table_name = "
+                                              ":table and column_name = any(string_to_array(:names, ' '))",
+                                              {{"table", it.key()}, {"names", it.value()}})
+                                        .toLongLong();
             QVERIFY2(found == names.size(), qPrintable(it.key()));
         }
         // Defaults the journal relies on, and the one build record.
@@ -59,10 +61,11 @@ private slots:
         QCOMPARE(t->scalar("select smena::text || '/' || i_type::text from accounts_dep.h_tabel").toString(),
                  QString("0/0"));
         QCOMPARE(t->scalar("select count(*) from accounts_dep.ver").toLongLong(), 1LL);
-        QCOMPARE(t->scalar("select count(*) from accounts_dep.norm n join accounts_dep.oper o on o.id = n.o_id "
-                           "where o.vid in (7777, 7778) and o.i_id = 7777")
-                     .toLongLong(),
-                 2LL);
+        QCOMPARE(
+            t->scalar("select count(*) from accounts_dep.norm n join accounts_dep.oper o on o.id = n.o_id "
+                      "where o.vid in (7777, 7778) and o.i_id = 7777")
+                .toLongLong(),
+            2LL);
     }
 
     void journalListsLinesOfItsShiftAndDateWithRoundedAmounts() {
@@ -120,6 +123,43 @@ private slots:
         QVERIFY(q.locate("id", oper));
         QCOMPARE(q.field("cena").toString(), QString("10.25"));
         QCOMPARE(q.field("norma").toLongLong(), 2LL);
+    }
+
+    void queryReadsEveryTypeAsTheServerSentIt_data() {
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QVariant>("expected");
+        QTest::newRow("smallint") << "(-7)::smallint" << QVariant(-7);
+        QTest::newRow("integer") << "2147483647" << QVariant(2147483647);
+        QTest::newRow("bigint") << "count(*) over ()" << QVariant(1LL);
+        QTest::newRow("float") << "0.1::float8 + 0.2::float8" << QVariant(0.1 + 0.2);
+        QTest::newRow("numeric stays exact")
+            << "round(1234567890123.455::numeric, 2)" << QVariant("1234567890123.46");
+        QTest::newRow("identifier") << "7777::t_id" << QVariant("7777");
+        QTest::newRow("date") << "'2024-02-29'::date" << QVariant(QDate(2024, 2, 29));
+        QTest::newRow("timestamp keeps its wall clock")
+            << "'2024-03-31 02:30:15.25'::timestamp"
+            << QVariant(QDateTime(QDate(2024, 3, 31), QTime(2, 30, 15, 250), Qt::UTC));
+        QTest::newRow("text") << "'Окраска эмалью (краска ПФ-115) «№1»'::varchar"
+                              << QVariant("Окраска эмалью (краска ПФ-115) «№1»");
+        QTest::newRow("boolean through the driver") << "true" << QVariant(true);
+        QTest::newRow("null integer") << "null::integer" << QVariant(QMetaType(QMetaType::Int));
+        QTest::newRow("null date") << "null::date" << QVariant(QMetaType(QMetaType::QDate));
+    }
+    void queryReadsEveryTypeAsTheServerSentIt() {
+        QFETCH(QString, expression);
+        QFETCH(QVariant, expected);
+        Query q;
+        q.setConnectionName(DataModule6::ConnectionName);
+        q.setSql("select " + expression + " as v, :p::text as p");
+        q.setParam("p", "x");
+        q.open();
+        QCOMPARE(q.recordCount(), 1);
+        const QVariant v = q.field("v");
+        QCOMPARE(v.isNull(), expected.isNull());
+        QCOMPARE(v, expected);
+        q.reopen(); // the prepared statement serves again
+        QCOMPARE(q.field("v"), expected);
+        QCOMPARE(q.field("p").toString(), QString("x"));
     }
 
     void countCheckReportsADuplicateOnlyWhenCounted() {
