@@ -2,6 +2,12 @@
 
 #include "app/Form1.h"
 #include "app/Form23.h"
+#include "catalogues/Form2.h"
+#include "catalogues/Form3.h"
+#include "catalogues/Form5.h"
+#include "catalogues/Form7.h"
+#include "catalogues/Form8.h"
+#include "catalogues/Form9.h"
 #include "app/MessageBoxes.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
@@ -47,9 +53,27 @@ template <class T> T* create() {
 }
 } // namespace
 
+// Connects a menu item to the window it opens; the item is enabled from then on (as far as
+// the role allows).
+template <class T> void opens(Form1& main, QAction* item, void (T::*open)()) {
+    main.unavailable.remove(item);
+    item->setEnabled(true);
+    QObject::connect(item, &QAction::triggered, &main, [open] { guarded([open] { (the<T>().*open)(); }); });
+}
+
 void createWindows() {
-    create<Form1>();
+    Form1& main = *create<Form1>();
     create<Form23>();
+    create<Form2>();
+    create<Form3>();
+    create<Form5>();
+    create<Form7>();
+    create<Form8>();
+    create<Form9>();
+
+    opens(main, main.N1, &Form5::openCatalogue);
+    opens(main, main.N3, &Form3::openCatalogue);
+    opens(main, main.N6, &Form8::openCatalogue);
 }
 
 void destroyWindows() {

@@ -94,7 +94,8 @@ void TestDb::clearData() {
          "delete from accounts_dep.vid_oper where id not in (7777, 7778);"
          "delete from cmn_gds_and_srv.gds_and_srv where id <> 7777;"
          "delete from accounts_dep.worker_card; delete from cmn_contractor.person;"
-         "delete from cmn_classifier.item;"
+         "delete from cmn_classifier.item; delete from adm_role.roles; delete from hrms_staffpos.staffpos;"
+         "delete from cmn_department.department;"
          "update accounts_dep.ver set d = 0, t = 0, delim = '.'");
 }
 
