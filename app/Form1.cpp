@@ -201,6 +201,13 @@ bool Form1::event(QEvent* e) {
     return handled;
 }
 
+void Form1::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    // The activation opens the journal: ask for the focus rather than wait for it.
+    activateWindow();
+    raise();
+}
+
 void Form1::keyPressEvent(QKeyEvent* e) {
     // Escape is the "Выход" button; Enter presses nothing (no default button here).
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) return;

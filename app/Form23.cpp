@@ -53,6 +53,14 @@ bool Form23::event(QEvent* e) {
     return handled;
 }
 
+void Form23::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    // Ask for the focus: the activation (and with it the build check) must not wait for the
+    // user to click into the window where no window manager hands it over.
+    activateWindow();
+    raise();
+}
+
 void Form23::FormActivate() {
     Form1& main = the<Form1>();
     main.CheckVersion();

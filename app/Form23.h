@@ -26,6 +26,7 @@ public slots:
 
 protected:
     bool event(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 };
 
 inline const QString WrongCodeMessage = QStringLiteral("Введены неверные данные.");
