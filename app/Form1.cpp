@@ -39,7 +39,7 @@ bool isWeekend(const QDate& d) {
 }
 } // namespace
 
-Form1::Form1(QWidget* parent) : QDialog(parent) {
+Form1::Form1(QWidget* parent) : FormDialog(parent) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Табель"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -193,12 +193,6 @@ QRadioButton* Form1::shiftButton(int shift) const {
     default:
         return RadioButton1;
     }
-}
-
-bool Form1::event(QEvent* e) {
-    const bool handled = QDialog::event(e);
-    if (e->type() == QEvent::WindowActivate) guarded([this] { FormActivate(); });
-    return handled;
 }
 
 void Form1::showEvent(QShowEvent* e) {

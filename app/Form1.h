@@ -1,12 +1,12 @@
 #pragma once
 // The main window "Табель": the journal of one date and shift, its menus, and the timer
 // that repeats the build check. Created once at start-up, shown modally by the login.
+#include "db/FormDialog.h"
 #include "db/DbGrid.h"
 
 #include <functional>
 #include <QCheckBox>
 #include <QDateEdit>
-#include <QDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -17,7 +17,7 @@
 
 class Query;
 
-class Form1 : public QDialog {
+class Form1 : public FormDialog {
     Q_OBJECT
 public:
     explicit Form1(QWidget* parent = nullptr);
@@ -76,7 +76,7 @@ public:
     QList<QAction*> windowActions() const;
 
 public slots:
-    void FormActivate();
+    void FormActivate() override;
     void RadioButton1Click();
     void RadioButton2Click();
     void RadioButton3Click();
@@ -96,7 +96,6 @@ signals:
     void activated();
 
 protected:
-    bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;

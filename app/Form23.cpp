@@ -15,7 +15,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-Form23::Form23(QWidget* parent) : QDialog(parent) {
+Form23::Form23(QWidget* parent) : FormDialog(parent) {
     setObjectName(QStringLiteral("Form23"));
     setWindowTitle(QStringLiteral("Авторизация"));
     Edit1 = new QLineEdit;
@@ -45,12 +45,6 @@ Form23::Form23(QWidget* parent) : QDialog(parent) {
     connect(Button2, &QPushButton::clicked, this, &Form23::Button2Click);
     // Escape and the close box end the program as "Отмена" does.
     connect(this, &QDialog::rejected, this, [] { Program::end(); });
-}
-
-bool Form23::event(QEvent* e) {
-    const bool handled = QDialog::event(e);
-    if (e->type() == QEvent::WindowActivate) guarded([this] { FormActivate(); });
-    return handled;
 }
 
 void Form23::showEvent(QShowEvent* e) {

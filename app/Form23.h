@@ -1,13 +1,13 @@
 #pragma once
 // The login window "Авторизация": the application's main window. An accepted access code
 // applies its role, and the journal runs modally; when the journal closes, the program ends.
+#include "db/FormDialog.h"
 #include <functional>
-#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
-class Form23 : public QDialog {
+class Form23 : public FormDialog {
     Q_OBJECT
 public:
     explicit Form23(QWidget* parent = nullptr);
@@ -19,13 +19,12 @@ public:
     QTimer* Timer1;
 
 public slots:
-    void FormActivate();
+    void FormActivate() override;
     void Button1Click();
     void Button2Click();
     void Timer1Timer();
 
 protected:
-    bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
 };
 
