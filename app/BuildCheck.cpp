@@ -87,14 +87,20 @@ Outcome check(DataModule6& dm, BuildStamp build) {
     QSqlQuery ver(db);
     execBound(ver, QStringLiteral("select ctid::text as row, d, t, delim from accounts_dep.ver limit 1"), {});
     Outcome outcome = Outcome::Same;
+    // The server reads number texts with a point. A record that names no separator (or a new
+    // record) means that point: an empty separator would turn 12.5 into 125.
+    const QString point = QStringLiteral(".");
     if (!ver.next()) {
         QSqlQuery add(db);
-        execBound(add, QStringLiteral("insert into accounts_dep.ver (d, t) values (:d, :t)"),
-                  {{QStringLiteral("d"), build.date}, {QStringLiteral("t"), build.time}});
-        dm.Delim.clear();
+        execBound(add, QStringLiteral("insert into accounts_dep.ver (d, t, delim) values (:d, :t, :delim)"),
+                  {{QStringLiteral("d"), build.date},
+                   {QStringLiteral("t"), build.time},
+                   {QStringLiteral("delim"), point}});
+        dm.Delim = point;
         return Outcome::Raised;
     }
-    dm.Delim = ver.value(QStringLiteral("delim")).toString();
+    const QVariant delim = ver.value(QStringLiteral("delim"));
+    dm.Delim = delim.isNull() ? point : delim.toString();
     int d = ver.value(QStringLiteral("d")).toInt();
     int t = ver.value(QStringLiteral("t")).toInt();
     if (d < build.date || (d == build.date && t < build.time)) {

@@ -252,6 +252,15 @@ private slots:
         t->exec("update accounts_dep.ver set delim = '.'");
         form1->Timer1Timer();
         QCOMPARE(t->dm().Delim, QString("."));
+        // A record without a separator, or a new one, means the server's point: never an empty
+        // separator that would make 12.5 into 125.
+        t->exec("update accounts_dep.ver set delim = null");
+        form1->Timer1Timer();
+        QCOMPARE(t->dm().Delim, QString("."));
+        t->exec("delete from accounts_dep.ver");
+        form1->Timer1Timer();
+        QCOMPARE(t->dm().Delim, QString("."));
+        QCOMPARE(t->scalar("select delim from accounts_dep.ver").toString(), QString("."));
     }
 
     void unreadableRecordIsReportedAndTriedAgain() {
