@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
-Form2::Form2(QWidget* parent) : QDialog(parent) {
+Form2::Form2(QWidget* parent) : CatalogueDialog(parent) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Работники"));
 
@@ -66,20 +66,10 @@ Form2::Form2(QWidget* parent) : QDialog(parent) {
     fields->addWidget(LCB_roles, 3, 1);
     fields->setColumnStretch(1, 1);
 
-    Button1 = new QPushButton(QStringLiteral("Записать"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Catalogue::makeDefault(Button1, nullptr);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Button1);
-    buttons->addStretch();
-    buttons->addWidget(Button2);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(GroupBox1);
-    layout->addLayout(buttons);
+    layout->addLayout(saveCancelRow());
     setFixedSize(418, 192);
 
     setTabOrder(Edit1, LCB_staffpos);
@@ -87,25 +77,11 @@ Form2::Form2(QWidget* parent) : QDialog(parent) {
     setTabOrder(LCB_department, LCB_roles);
     setTabOrder(LCB_roles, Button1);
     setTabOrder(Button1, Button2);
-
-    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void Form2::reopenLookups() {
     for (Query* q : {&staffpos, &roles, &department})
         q->reopen();
-}
-
-bool Form2::event(QEvent* e) {
-    const bool handled = QDialog::event(e);
-    if (e->type() == QEvent::WindowActivate) guarded([this] { FormActivate(); });
-    return handled;
-}
-
-void Form2::showEvent(QShowEvent* e) {
-    Catalogue::centreOverOpener(this);
-    QDialog::showEvent(e);
 }
 
 void Form2::FormActivate() {

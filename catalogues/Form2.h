@@ -1,15 +1,14 @@
 #pragma once
 // The worker dialog "Работники": a new worker or the change of one, opened by the worker list.
+#include "catalogues/CatalogueDialog.h"
 #include "catalogues/LookupCombo.h"
 #include "db/Query.h"
 
-#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
-class Form2 : public QDialog {
+class Form2 : public CatalogueDialog {
     Q_OBJECT
 public:
     explicit Form2(QWidget* parent = nullptr);
@@ -26,8 +25,6 @@ public:
     LookupCombo* LCB_staffpos;
     QLabel* Label4;
     LookupCombo* LCB_roles;
-    QPushButton* Button1;
-    QPushButton* Button2;
 
     // The lookup tables, each read whole in the server's order.
     Query department{QStringLiteral("department")};
@@ -42,16 +39,14 @@ public:
     QList<LookupCombo*> wheelLists() const { return {LCB_roles, LCB_staffpos, LCB_department}; }
 
 public slots:
-    void FormActivate();
+    void FormActivate() override;
     void FormMouseWheelDown();
     void FormMouseWheelUp();
-    void Button1Click();
+    void Button1Click() override;
 
 protected:
-    bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
-    void showEvent(QShowEvent* e) override;
 
 private:
     void wheel(QWheelEvent* e);

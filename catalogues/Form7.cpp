@@ -1,9 +1,7 @@
 #include "catalogues/Form7.h"
 
-#include "catalogues/CatalogueSupport.h"
 #include "catalogues/ProductCatalogue.h"
 #include "db/DataModule6.h"
-#include "db/DbError.h"
 #include "db/Instances.h"
 
 #include <QHBoxLayout>
@@ -11,7 +9,7 @@
 #include <QRegularExpression>
 #include <QVBoxLayout>
 
-Form7::Form7(QWidget* parent) : QDialog(parent) {
+Form7::Form7(QWidget* parent) : CatalogueDialog(parent) {
     setObjectName(QStringLiteral("Form7"));
     setWindowTitle(QStringLiteral("Изделие"));
 
@@ -66,34 +64,11 @@ Form7::Form7(QWidget* parent) : QDialog(parent) {
     fields->addLayout(line);
     fields->addLayout(classLine);
 
-    Button1 = new QPushButton(QStringLiteral("Записать"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Catalogue::makeDefault(Button1, nullptr);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Button1);
-    buttons->addStretch();
-    buttons->addWidget(Button2);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 6);
     layout->addWidget(GroupBox1);
-    layout->addLayout(buttons);
+    layout->addLayout(saveCancelRow());
     setFixedSize(460, 131);
-
-    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-bool Form7::event(QEvent* e) {
-    const bool handled = QDialog::event(e);
-    if (e->type() == QEvent::WindowActivate) guarded([this] { FormActivate(); });
-    return handled;
-}
-
-void Form7::showEvent(QShowEvent* e) {
-    Catalogue::centreOverOpener(this);
-    QDialog::showEvent(e);
 }
 
 bool Form7::eventFilter(QObject* watched, QEvent* e) {

@@ -1,16 +1,13 @@
 #include "catalogues/Form9.h"
 
-#include "catalogues/CatalogueSupport.h"
 #include "catalogues/KindCatalogue.h"
 #include "db/DataModule6.h"
-#include "db/DbError.h"
 #include "db/Instances.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-Form9::Form9(QWidget* parent) : QDialog(parent) {
+Form9::Form9(QWidget* parent) : CatalogueDialog(parent) {
     setObjectName(QStringLiteral("Form9"));
 
     GroupBox1 = new QGroupBox(QStringLiteral("Вид операции"), this);
@@ -27,35 +24,12 @@ Form9::Form9(QWidget* parent) : QDialog(parent) {
     fields->addWidget(Edit1);
     fields->addStretch();
 
-    Button1 = new QPushButton(QStringLiteral("Записать"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Catalogue::makeDefault(Button1, nullptr);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Button1);
-    buttons->addStretch();
-    buttons->addWidget(Button2);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 4, 6, 6);
     layout->setSpacing(4);
     layout->addWidget(GroupBox1);
-    layout->addLayout(buttons);
+    layout->addLayout(saveCancelRow());
     setFixedSize(418, 92);
-
-    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-bool Form9::event(QEvent* e) {
-    const bool handled = QDialog::event(e);
-    if (e->type() == QEvent::WindowActivate) guarded([this] { FormActivate(); });
-    return handled;
-}
-
-void Form9::showEvent(QShowEvent* e) {
-    Catalogue::centreOverOpener(this);
-    QDialog::showEvent(e);
 }
 
 void Form9::FormActivate() {
