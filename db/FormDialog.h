@@ -1,12 +1,13 @@
 #pragma once
 // A window of the program: a dialog whose every activation (its showing, and each return to
-// it when a window it opened closes) runs FormActivate inside the error guard.
+// it when a window it opened closes) runs FormActivate inside the error guard. Closing a
+// message box is not such a return.
 #include <QDialog>
 
 class FormDialog : public QDialog {
     Q_OBJECT
 public:
-    using QDialog::QDialog;
+    explicit FormDialog(QWidget* parent = nullptr);
 
 public slots:
     virtual void FormActivate() {}
