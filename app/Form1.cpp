@@ -164,8 +164,8 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
     connect(RadioButton3, &QRadioButton::clicked, this, &Form1::RadioButton3Click);
     connect(RadioButton4, &QRadioButton::clicked, this, &Form1::RadioButton4Click);
     // The journal follows the date when the calendar closes or Enter is pressed in the picker.
-    connect(DateT->calendarWidget(), &QCalendarWidget::clicked, this,
-            [this] { guarded([this] { DateTChange(); }); });
+    for (auto signal : {&QCalendarWidget::clicked, &QCalendarWidget::activated})
+        connect(DateT->calendarWidget(), signal, this, [this] { guarded([this] { DateTChange(); }); });
     DateT->installEventFilter(this);
     connect(CBox1, &QCheckBox::toggled, this, &Form1::CBox1Click);
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
@@ -196,6 +196,7 @@ QRadioButton* Form1::shiftButton(int shift) const {
 }
 
 void Form1::showEvent(QShowEvent* e) {
+    centreOnScreen(this);
     QDialog::showEvent(e);
     // The activation opens the journal: ask for the focus rather than wait for it.
     activateWindow();

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
 #include <QWindow>
 
 namespace {
@@ -56,4 +57,12 @@ bool FormDialog::event(QEvent* e) {
         if (!backFromMessageBox) guarded([this] { FormActivate(); });
     }
     return handled;
+}
+
+void centreOnScreen(QWidget* window) {
+    if (QScreen* screen = window->screen()) {
+        QRect frame = window->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
 }

@@ -15,3 +15,6 @@ public slots:
 protected:
     bool event(QEvent* e) override;
 };
+
+// Places a window about to be shown in the middle of its screen.
+void centreOnScreen(QWidget* window);
