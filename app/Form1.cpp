@@ -225,7 +225,6 @@ void Form1::FormActivate() {
     DateT->setDate(now);
     if (isWeekend(now)) CBox1->setChecked(true);
     Journal::openAll(the<DataModule6>(), DateT->date());
-    emit activated();
 }
 
 void Form1::selectShift(int shift) {

@@ -1,8 +1,8 @@
 #pragma once
 // The main window "Табель": the journal of one date and shift, its menus, and the timer
 // that repeats the build check. Created once at start-up, shown modally by the login.
-#include "db/FormDialog.h"
 #include "db/DbGrid.h"
+#include "db/FormDialog.h"
 
 #include <functional>
 #include <QCheckBox>
@@ -92,9 +92,6 @@ public slots:
     // Build check, also run by the login at every activation; ends the program on a mismatch.
     void CheckVersion();
 
-signals:
-    void activated();
-
 protected:
     void showEvent(QShowEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
@@ -102,6 +99,4 @@ protected:
 
 private:
     void selectShift(int shift);
-    void openJournal(const QDate& date);
-    void markDayOff(bool weekend);
 };

@@ -1,7 +1,6 @@
 #include "db/SqlText.h"
 
 #include <cmath>
-#include <QLocale>
 
 namespace SqlText {
 
@@ -36,13 +35,6 @@ static QString shortest(double value) {
 
 QString price(double value) {
     return shortest(roundTo(value, 4));
-}
-
-QString rounded4(double value) {
-    QString text = shortest(roundTo(value, 4));
-    const QChar point = QLocale().decimalPoint().at(0);
-    if (point != '.') text.replace('.', point);
-    return text;
 }
 
 } // namespace SqlText

@@ -10,9 +10,6 @@ namespace SqlText {
 QString date(const QDate& d);
 // A price rounded to 4 decimals in its shortest form with a point: 12.5, 10, 0.1235.
 QString price(double value);
-// A value rounded to 4 decimals, shortest form, in the workstation's number format
-// (what the entry dialog shows in its price and sum boxes).
-QString rounded4(double value);
 // Round half away from zero to `decimals` places, on the decimal text of the value so that
 // 2.675 rounds to 2.68 as a person would expect.
 double roundTo(double value, int decimals);
