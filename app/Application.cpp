@@ -2,7 +2,7 @@
 
 #include "app/Form1.h"
 #include "app/Form23.h"
-#include "app/MessageBoxes.h"
+#include "forms/MessageBoxes.h"
 #include "catalogues/Form2.h"
 #include "catalogues/Form3.h"
 #include "catalogues/Form5.h"

@@ -1,8 +1,8 @@
 #pragma once
 // The main window "Табель": the journal of one date and shift, its menus, and the timer
 // that repeats the build check. Created once at start-up, shown modally by the login.
-#include "db/DbGrid.h"
-#include "db/FormDialog.h"
+#include "forms/DbGrid.h"
+#include "forms/FormDialog.h"
 
 #include <functional>
 #include <QCheckBox>

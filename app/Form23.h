@@ -1,7 +1,7 @@
 #pragma once
 // The login window "Авторизация": the application's main window. An accepted access code
 // applies its role, and the journal runs modally; when the journal closes, the program ends.
-#include "db/FormDialog.h"
+#include "forms/FormDialog.h"
 #include <functional>
 #include <QLineEdit>
 #include <QPushButton>

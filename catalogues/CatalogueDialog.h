@@ -2,7 +2,7 @@
 // An entry dialog of a catalogue list: its fields, then "Записать" (Button1, the default
 // button), which runs Button1Click, and "Отмена" (Button2), which closes the dialog. It is
 // shown centred over the window that opens it.
-#include "db/FormDialog.h"
+#include "forms/FormDialog.h"
 
 #include <QPushButton>
 

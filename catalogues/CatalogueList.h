@@ -4,8 +4,8 @@
 // catalogue opened from the main menu; any other Tag makes it the picker of the window that
 // set it, where Button2 ("Выбрать") hands the current row back to that window.
 #include "catalogues/CatalogueSupport.h"
-#include "db/DbGrid.h"
-#include "db/FormDialog.h"
+#include "forms/DbGrid.h"
+#include "forms/FormDialog.h"
 
 #include <QLineEdit>
 #include <QPushButton>

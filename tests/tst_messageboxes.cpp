@@ -1,5 +1,5 @@
 // The real message boxes, driven once as a user would: caption, icon, buttons and answer.
-#include "app/MessageBoxes.h"
+#include "forms/MessageBoxes.h"
 #include "tests/support/ModalDriver.h"
 
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "db/DbGrid.h"
+#include "forms/DbGrid.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "app/MessageBoxes.h"
+#include "forms/MessageBoxes.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "db/FormDialog.h"
+#include "forms/FormDialog.h"
 
 #include "db/DbError.h"
 
