@@ -2,3 +2,5 @@ tabel_add_test(excelexport SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_excelexport.cpp
 # Workbooks are read back with openpyxl from Debian's own Python, not with the writer.
 target_compile_definitions(tst_excelexport PRIVATE
   XLSX_READER="${CMAKE_CURRENT_LIST_DIR}/support/xlsx_read.py" SYSTEM_PYTHON="/usr/bin/python3")
+# The report engine on its page model: expressions, formats, groups, keep-together.
+tabel_add_test(reportengine SOURCES tst_reportengine.cpp LIBS tabel_reports)

@@ -1,0 +1,36 @@
+#pragma once
+// Paints a page model. One function paints one page onto any QPainter, so the preview, the
+// printer and the PDF file show the same pages.
+#include "reports/PageModel.h"
+#include "reports/ReportPaginator.h"
+
+#include <QFont>
+
+class QPainter;
+class QPrinter;
+
+namespace report {
+
+// The font of a layout's font. Arial, MS Sans Serif and Microsoft Sans Serif, where the
+// workstation lacks them, become Liberation Sans, which has Arial's metrics.
+QFont fontFor(const Font& font);
+
+// Widths of texts in the fonts the painter uses.
+class FontMeasurer final : public TextMeasurer {
+public:
+    double width(const QString& text, const Font& font) const override;
+};
+
+// Paints page `index` (0-based): the paper's top left corner at the device's origin (a printer
+// in full-page mode), millimetres converted at the device's resolution.
+void paintPage(const PageModel& model, int index, QPainter& painter);
+
+// Sets the printer up for the model's paper (A4, its orientation, full page).
+void setUpPrinter(const PageModel& model, QPrinter& printer);
+// Paints every page of the model onto a set-up printer (the preview's and the print's path).
+void printPages(const PageModel& model, QPrinter& printer);
+
+// Writes the model to a PDF file, replacing it. False with the reason when it cannot.
+bool writePdf(const PageModel& model, const QString& path, const QString& title, QString* error = nullptr);
+
+} // namespace report
