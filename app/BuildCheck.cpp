@@ -87,8 +87,9 @@ Outcome check(DataModule6& dm, BuildStamp build) {
     QSqlQuery ver(db);
     execBound(ver, QStringLiteral("select ctid::text as row, d, t, delim from accounts_dep.ver limit 1"), {});
     Outcome outcome = Outcome::Same;
-    // The server reads number texts with a point. A record that names no separator (or a new
-    // record) means that point: an empty separator would turn 12.5 into 125.
+    // The server reads number texts with a point. A record that names no separator (null,
+    // empty or blank), or a new record, means that point: an empty separator would turn
+    // 12.5 into 125.
     const QString point = QStringLiteral(".");
     if (!ver.next()) {
         QSqlQuery add(db);
@@ -99,8 +100,8 @@ Outcome check(DataModule6& dm, BuildStamp build) {
         dm.Delim = point;
         return Outcome::Raised;
     }
-    const QVariant delim = ver.value(QStringLiteral("delim"));
-    dm.Delim = delim.isNull() ? point : delim.toString();
+    const QString delim = ver.value(QStringLiteral("delim")).toString();
+    dm.Delim = delim.trimmed().isEmpty() ? point : delim;
     int d = ver.value(QStringLiteral("d")).toInt();
     int t = ver.value(QStringLiteral("t")).toInt();
     if (d < build.date || (d == build.date && t < build.time)) {

@@ -93,7 +93,7 @@ bool DataModule6::isConnected() const {
 
 bool DataModule6::CountCheck(const QString& sql, const QString& message,
                              const QMap<QString, QVariant>& params) {
-    Control.close();
+    // setSql starts the scratch query clean: no value of its previous use is bound.
     Control.setSql(sql);
     for (auto it = params.begin(); it != params.end(); ++it)
         Control.setParam(it.key(), it.value());
@@ -108,7 +108,9 @@ bool DataModule6::CountCheck(const QString& sql, const QString& message,
 }
 
 QString DataModule6::DecimalToDb(const QString& text) const {
-    return ::DecimalToDb(text, Delim);
+    // The server reads number texts with a point; a separator that is empty (a record that
+    // names none, or a module not yet checked) would turn 12,5 into 125.
+    return ::DecimalToDb(text, Delim.trimmed().isEmpty() ? QStringLiteral(".") : Delim);
 }
 
 Query& DataModule6::smenaQuery(int shift) {

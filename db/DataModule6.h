@@ -43,11 +43,13 @@ public:
     // True when the statement (which returns a column cnt) counts more than 0; then the
     // message is shown as an error. Values come in as bound parameters.
     bool CountCheck(const QString& sql, const QString& message, const QMap<QString, QVariant>& params = {});
+    // The text with its decimal separator replaced by Delim (a point while Delim is empty).
     QString DecimalToDb(const QString& text) const;
 
     // The journal query of a shift: Smena1..Smena4; any other number counts as shift 1.
     Query& smenaQuery(int shift);
 
+    // Decimal separator the server expects in number text, from the build record.
     QString Delim;
 
     Query Workers{QStringLiteral("Workers")};

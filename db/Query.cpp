@@ -147,11 +147,43 @@ struct Query::Rows {
     }
 };
 
+QStringList placeholderNames(const QString& sql) {
+    QStringList names;
+    const auto wordChar = [](QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); };
+    const qsizetype n = sql.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = sql[i];
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            // A doubled quote inside stays inside; the loop steps over it as two quotes.
+            const qsizetype end = sql.indexOf(c, i + 1);
+            if (end < 0) break;
+            i = end;
+            continue;
+        }
+        if (c != QLatin1Char(':')) continue;
+        if (i + 1 < n && sql[i + 1] == QLatin1Char(':')) { // a cast
+            ++i;
+            continue;
+        }
+        qsizetype end = i + 1;
+        while (end < n && wordChar(sql[end]))
+            ++end;
+        if (end > i + 1) {
+            const QString name = sql.mid(i + 1, end - i - 1);
+            if (!names.contains(name)) names.append(name);
+        }
+        i = end - 1;
+    }
+    return names;
+}
+
 namespace {
-void bindAndExec(QSqlQuery& q, const QMap<QString, QVariant>& params) {
+// Binds the parameters the statement names (a name with or without its colon) and runs it.
+void bindAndExec(QSqlQuery& q, const QString& sql, const QMap<QString, QVariant>& params) {
+    const QStringList names = placeholderNames(sql);
     for (auto it = params.begin(); it != params.end(); ++it) {
-        const QString placeholder = it.key().startsWith(':') ? it.key() : ':' + it.key();
-        q.bindValue(placeholder, it.value());
+        const QString name = it.key().startsWith(':') ? it.key().mid(1) : it.key();
+        if (names.contains(name)) q.bindValue(':' + name, it.value());
     }
     if (!q.exec()) {
         QString text = q.lastError().databaseText();
@@ -165,7 +197,7 @@ void execBound(QSqlQuery& q, const QString& sql, const QMap<QString, QVariant>& 
     // Numeric columns arrive as exact text (money must stay exact to the kopeck).
     q.setNumericalPrecisionPolicy(QSql::HighPrecision);
     if (!q.prepare(sql)) throw DbError(q.lastError().text());
-    bindAndExec(q, params);
+    bindAndExec(q, sql, params);
 }
 
 bool startsWithIgnoringCase(const QString& text, const QString& prefix) {
@@ -180,6 +212,7 @@ Query::Query(const QString& name, QObject* parent) : QObject(parent) {
 void Query::setSql(const QString& sql) {
     close();
     sql_ = sql;
+    params_.clear();
 }
 
 Query::~Query() = default;
@@ -204,13 +237,9 @@ void Query::open() {
         }
         preparedSql_ = sql_;
     }
-    // Bind only the parameters the statement names; a scratch query keeps none.
-    QMap<QString, QVariant> used;
-    for (auto it = params_.begin(); it != params_.end(); ++it)
-        if (sql_.contains(':' + it.key())) used.insert(it.key(), it.value());
     QSqlQuery& q = *prepared_;
     try {
-        bindAndExec(q, used);
+        bindAndExec(q, sql_, params_);
     } catch (...) {
         // The connection may have been lost: prepare afresh next time.
         prepared_.reset();

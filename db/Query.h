@@ -14,6 +14,7 @@ class QSqlQuery;
 #include <QSqlDatabase>
 #include <QSqlRecord>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVector>
 
@@ -27,11 +28,14 @@ public:
 
     void setConnectionName(const QString& connection) { connection_ = connection; }
 
-    // The statement; replacing it closes the query. Parameters are ":name" placeholders.
+    // The statement; replacing it closes the query and forgets the parameters of the previous
+    // statement, so a scratch query never carries a value into its next use. Parameters are
+    // ":name" placeholders; set them after the statement.
     void setSql(const QString& sql);
     const QString& sql() const { return sql_; }
     void setParam(const QString& name, const QVariant& value) { params_[name] = value; }
     QVariant param(const QString& name) const { return params_.value(name); }
+    void clearParams() { params_.clear(); }
 
     void open();
     void close();
@@ -98,7 +102,11 @@ class Command : public QObject {
 public:
     explicit Command(const QString& name = {}, QObject* parent = nullptr);
     void setConnectionName(const QString& connection) { connection_ = connection; }
-    void setSql(const QString& sql) { sql_ = sql; }
+    // A new statement starts without parameters, as Query's does.
+    void setSql(const QString& sql) {
+        sql_ = sql;
+        params_.clear();
+    }
     const QString& sql() const { return sql_; }
     void setParam(const QString& name, const QVariant& value) { params_[name] = value; }
     void clearParams() { params_.clear(); }
@@ -111,8 +119,14 @@ private:
     QMap<QString, QVariant> params_;
 };
 
+// The names of the ":name" placeholders of a statement, each once, without the colon. A name
+// is a whole word (":id" is no part of ":id_ii"); "::" casts and the insides of quoted
+// literals and identifiers are no placeholders.
+QStringList placeholderNames(const QString& sql);
+
 // Runs one statement on a connection with its parameters bound; throws DbError.
-// Used by Query and Command, and by code that needs a single value.
+// Only the parameters the statement names are bound. Used by Query and Command, and by code
+// that needs a single value.
 void execBound(QSqlQuery& q, const QString& sql, const QMap<QString, QVariant>& params);
 
 // Compares two texts the way a user expects a name search to: letter case ignored,

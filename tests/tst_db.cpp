@@ -1,5 +1,6 @@
 // The data module: the journal statements on a small fixture, the count check, the
 // decimal conversion, price texts, and typed text reaching the server unchanged.
+#include "app/BuildCheck.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 #include "db/SqlText.h"
@@ -196,9 +197,9 @@ private slots:
         QTest::newRow("point to comma") << "0.75"
                                         << ","
                                         << "0,75";
-        QTest::newRow("empty delim removes it") << "12,5"
-                                                << ""
-                                                << "125";
+        QTest::newRow("empty delim means the point") << "12,5"
+                                                     << ""
+                                                     << "12.5";
         QTest::newRow("first comma only") << "1,2,3"
                                           << "."
                                           << "1.2,3";
@@ -212,6 +213,83 @@ private slots:
         QFETCH(QString, expected);
         t->dm().Delim = delim;
         QCOMPARE(t->dm().DecimalToDb(text), expected);
+    }
+
+    // The build check takes the record's separator; one that names nothing means the point,
+    // and a product's mass typed as 12,5 reaches the numeric column as 12.5, not 125.
+    void separatorOfTheBuildRecordKeepsTheMassExact_data() {
+        QTest::addColumn<QVariant>("recorded");
+        QTest::addColumn<QString>("expectedDelim");
+        QTest::newRow("null") << QVariant(QMetaType(QMetaType::QString)) << ".";
+        QTest::newRow("empty") << QVariant(QString("")) << ".";
+        QTest::newRow("blank") << QVariant(QString(" ")) << ".";
+        QTest::newRow("point") << QVariant(QString(".")) << ".";
+    }
+    void separatorOfTheBuildRecordKeepsTheMassExact() {
+        QFETCH(QVariant, recorded);
+        QFETCH(QString, expectedDelim);
+        t->exec("update accounts_dep.ver set delim = :delim", {{"delim", recorded}});
+        t->dm().Delim = "stale";
+        BuildCheck::check(t->dm(), BuildCheck::current());
+        QCOMPARE(t->dm().Delim, expectedDelim);
+        t->dm().SQL_exec.setSql("update cmn_gds_and_srv.gds_and_srv set massa=:massa where id=:id");
+        t->dm().SQL_exec.setParam("massa", t->dm().DecimalToDb("12,5"));
+        t->dm().SQL_exec.setParam("id", product);
+        QCOMPARE(t->dm().SQL_exec.exec(), 1);
+        QCOMPARE(t->scalar("select massa::text from accounts_dep.izdel where id=:id", {{"id", product}})
+                     .toString(),
+                 QString("12.500000"));
+    }
+
+    // The scratch query and commands serve many callers: a use never sees the values of the
+    // previous one, and a parameter binds only the placeholder of its whole name.
+    void scratchStatementsStartCleanAndMatchWholeNames() {
+        const int w = t->addWorker("Кузнецов Андрей Ильич");
+        t->addLine(w, oper, day, 1, 1, 0, 1, 1);
+        const QString byWorker = "select count(id) as cnt from accounts_dep.smena where w_id=:w";
+        QCOMPARE(t->dm().CountCheck(byWorker, "есть", {{"w", w}}), true);
+        // The same placeholder without a value of its own is null now, not the last worker.
+        QCOMPARE(t->dm().CountCheck(byWorker + " or :w::int is not null", "есть"), false);
+
+        Query& q = t->dm().Control;
+        q.setSql("select :id_ii::int as long_name, :id::int as short_name, ':id'::text as literal, "
+                 "\"id\"::text as col from (select 'x' as \"id\") s");
+        q.setParam("id", 5);
+        q.setParam("id_ii", 7);
+        q.open();
+        QCOMPARE(q.field("long_name").toInt(), 7);
+        QCOMPARE(q.field("short_name").toInt(), 5);
+        QCOMPARE(q.field("literal").toString(), QString(":id"));
+        q.setSql("select :id_ii::int as long_name");
+        q.setParam("id", 5);
+        q.open();
+        QVERIFY(q.field("long_name").isNull());
+        q.close();
+
+        Command& cmd = t->dm().SQL_exec;
+        cmd.setSql("update accounts_dep.smena set brak=:brak where w_id=:w");
+        cmd.setParam("brak", 1);
+        cmd.setParam("w", w);
+        QCOMPARE(cmd.exec(), 1);
+        cmd.setSql("update accounts_dep.smena set kol_vo=5 where w_id=:w or :brak::int is not null");
+        cmd.setParam("w", w + 1);
+        QCOMPARE(cmd.exec(), 0);
+    }
+
+    void placeholderNames_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("whole words") << "where i_id=:id_ii and id=:id and x=:id"
+                                     << QStringList{"id_ii", "id"};
+        QTest::newRow("casts are none") << "select :n::integer, a::text" << QStringList{"n"};
+        QTest::newRow("quoted are none") << "select ':a', 'it''s :b', \":c\", :d" << QStringList{"d"};
+        QTest::newRow("cyrillic name") << "select :дата" << QStringList{"дата"};
+        QTest::newRow("lone colon") << "select ': ' || :" << QStringList{};
+    }
+    void placeholderNames() {
+        QFETCH(QString, sql);
+        QFETCH(QStringList, names);
+        QCOMPARE(::placeholderNames(sql), names);
     }
 
     void priceText_data() {
