@@ -2,17 +2,21 @@
 
 #include "app/Access.h"
 #include "app/BuildCheck.h"
+#include "catalogues/CatalogueSupport.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 #include "db/Instances.h"
 #include "db/Messages.h"
+#include "journal/Form11.h"
 #include "journal/Journal.h"
+#include "journal/ShiftEntry.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace {
@@ -105,6 +109,9 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
     });
     // The confirmation mark is drawn bold, green when confirmed and red otherwise.
     DBGrid2->setCellStyle([](const QString& field, const QSqlRecord& row, int role) -> QVariant {
+        // The amount's tooltip says how it was made.
+        if (field == QLatin1String("summa") && role == Qt::ToolTipRole)
+            return Journal::explainLine(the<DataModule6>(), row);
         if (field != QLatin1String("ok")) return {};
         const QString ok = row.value(QStringLiteral("ok")).toString();
         if (role == Qt::ForegroundRole)
@@ -126,8 +133,8 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
     Button4 = make(new QPushButton(QStringLiteral("Выход")), "Button4");
     for (QPushButton* b : {Button1, Button2, Button3, Button8, Button5, Button4})
         b->setAutoDefault(false);
-    // The entry dialog and the household works list arrive with their windows.
-    for (QPushButton* b : {Button1, Button2, Button5}) {
+    // The household works list arrives with its window.
+    for (QPushButton* b : {Button5}) {
         b->setEnabled(false);
         unavailable.insert(b);
     }
@@ -167,6 +174,10 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
     for (auto signal : {&QCalendarWidget::clicked, &QCalendarWidget::activated})
         connect(DateT->calendarWidget(), signal, this, [this] { guarded([this] { DateTChange(); }); });
     DateT->installEventFilter(this);
+    // However the date changes (the calendar, the arrow keys, the wheel, typed digits), the
+    // journal shows that date.
+    connect(DateT, &QDateEdit::dateChanged, this, [this] { guarded([this] { followDate(); }); });
+    DBGrid2->installEventFilter(this);
     connect(CBox1, &QCheckBox::toggled, this, &Form1::CBox1Click);
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
@@ -197,16 +208,31 @@ QRadioButton* Form1::shiftButton(int shift) const {
 
 void Form1::showEvent(QShowEvent* e) {
     centreOnScreen(this);
-    QDialog::showEvent(e);
+    FormDialog::showEvent(e);
     // The activation opens the journal: ask for the focus rather than wait for it.
     activateWindow();
     raise();
 }
 
 void Form1::keyPressEvent(QKeyEvent* e) {
-    // Escape is the "Выход" button; Enter presses nothing (no default button here).
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) return;
-    QDialog::keyPressEvent(e);
+    // Keys of the journal wherever the focus is: Insert adds a line, F5 re-reads.
+    auto press = [](QPushButton* b) {
+        if (b->isEnabled()) b->click();
+    };
+    switch (e->key()) {
+    case Qt::Key_Insert:
+        press(Button1);
+        return;
+    case Qt::Key_F5:
+        press(Button8);
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Escape is the "Выход" button; Enter presses nothing (no default button here).
+        return;
+    default:
+        QDialog::keyPressEvent(e);
+    }
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* e) {
@@ -217,14 +243,44 @@ bool Form1::eventFilter(QObject* watched, QEvent* e) {
             return true;
         }
     }
+    // Keys of the grid's lines: Enter or F2 changes the line, Delete deletes it.
+    if (watched == DBGrid2 && e->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        QPushButton* button = nullptr;
+        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter || k->key() == Qt::Key_F2)
+            button = Button2;
+        else if (k->key() == Qt::Key_Delete)
+            button = Button3;
+        if (button) {
+            if (button->isEnabled()) button->click();
+            return true;
+        }
+    }
     return QDialog::eventFilter(watched, e);
 }
 
 void Form1::FormActivate() {
     const QDate now = today();
-    DateT->setDate(now);
+    {
+        // The date is set and the journal read once below, not through the date's signal.
+        const QSignalBlocker quiet(DateT);
+        DateT->setDate(now);
+    }
     if (isWeekend(now)) CBox1->setChecked(true);
     Journal::openAll(the<DataModule6>(), DateT->date());
+    shownDate_ = DateT->date();
+}
+
+void Form1::followDate() {
+    if (DateT->date() == shownDate_) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct Restore {
+        ~Restore() { QApplication::restoreOverrideCursor(); }
+    } restore;
+    // Remembered first: a failed read is not tried again at every further step of the picker.
+    shownDate_ = DateT->date();
+    Journal::openAll(the<DataModule6>(), shownDate_);
+    CBox1->setChecked(isWeekend(shownDate_));
 }
 
 void Form1::selectShift(int shift) {
@@ -253,7 +309,8 @@ void Form1::DateTChange() {
     struct Restore {
         ~Restore() { QApplication::restoreOverrideCursor(); }
     } restore;
-    Journal::openAll(the<DataModule6>(), DateT->date());
+    shownDate_ = DateT->date();
+    Journal::openAll(the<DataModule6>(), shownDate_);
     CBox1->setChecked(isWeekend(DateT->date()));
     DBGrid2->setFocus();
 }
@@ -264,22 +321,65 @@ void Form1::CBox1Click() {
 
 void Form1::Button1Click() {
     CurQuery = &the<DataModule6>().smenaQuery(CurSmena);
-    // The entry dialog is opened here once it exists.
+    Form11& f = the<Form11>();
+    f.DTimeP->setDate(DateT->date());
+    for (QLineEdit* box : {f.Edit1, f.Edit2, f.Edit3, f.Edit5, f.Edit7, f.Edit8, f.Edit9})
+        box->clear();
+    f.Edit4->setText(QStringLiteral("0"));
+    f.Edit6->setText(QStringLiteral("0"));
+    f.applyPaint();
+    f.CurSmena = CurSmena;
+    f.DayOff = CBox1->isChecked();
+    f.LineId = 0;
+    f.setWindowTitle(QStringLiteral("Заведение новой позиции (11)"));
+    f.Tag = ShiftEntry::NewLine;
+    f.exec();
 }
 
 void Form1::Button2Click() {
-    CurQuery = &the<DataModule6>().smenaQuery(CurSmena);
-    if (CurQuery->isEmpty()) return;
+    Query& q = the<DataModule6>().smenaQuery(CurSmena);
+    CurQuery = &q;
+    if (q.isEmpty()) return;
+    const int remembered = q.recNo();
+    Form11& f = the<Form11>();
+    f.setWindowTitle(QStringLiteral("Изменение данных о позиции (11)"));
+    f.Tag = ShiftEntry::ChangeLine;
+    f.CurSmena = CurSmena;
+    f.DayOff = CBox1->isChecked();
+    f.LineId = q.field(QStringLiteral("id")).toInt();
+    f.SelPrice = q.field(QStringLiteral("cena")).toDouble();
+    const QString vid = q.field(QStringLiteral("vid")).toString().trimmed();
+    f.DTimeP->setDate(q.field(QStringLiteral("data")).toDate());
+    f.Edit1->setText(q.field(QStringLiteral("fio")).toString().trimmed());
+    f.Edit2->setText(q.field(QStringLiteral("marka")).toString().trimmed() + QStringLiteral("; ") + vid +
+                     QStringLiteral("; ") +
+                     (q.field(QStringLiteral("naimen")).toInt() == 0 ? QStringLiteral("Готовая продукция")
+                                                                     : QStringLiteral("Заготовки")));
+    f.Edit3->setText(q.field(QStringLiteral("kol_vo")).toString().trimmed());
+    f.Edit4->setText(q.field(QStringLiteral("brak")).toString().trimmed());
+    f.SelWId = q.field(QStringLiteral("w_id")).toInt();
+    f.SelIId = q.field(QStringLiteral("i_id")).toInt();
+    f.SelOId = q.field(QStringLiteral("o_id")).toInt();
+    f.SelNaimen = q.field(QStringLiteral("naimen")).toInt();
+    f.Edit6->setText(QString::number(qRound64(q.field(QStringLiteral("time")).toDouble())));
+    const bool paint = ShiftEntry::isPaint(vid);
+    f.Edit5->setText(paint ? q.field(QStringLiteral("color")).toString() : QString());
+    f.Edit5->setEnabled(paint);
+    f.Label6->setEnabled(paint);
+    f.Edit6Exit();
+    f.exec();
+    Catalogue::standOn(q, remembered);
 }
 
 void Form1::Button3Click() {
-    const QDate date = DateT->date();
     Query& q = the<DataModule6>().smenaQuery(CurSmena);
     CurQuery = &q;
     const QString id = q.field(QStringLiteral("id")).toString();
     if (id.isEmpty()) return;
     if (messages().question(Caption::Delete, QStringLiteral("Удалить позицию из списка?"))) {
         const int w = q.field(QStringLiteral("w_id")).toInt();
+        // The hours of the day the line was on, whatever date the picker shows.
+        const QDate date = q.field(QStringLiteral("data")).toDate();
         try {
             Journal::deleteLine(the<DataModule6>(), id.toInt(), w, CurSmena, date);
         } catch (...) {

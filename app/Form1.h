@@ -99,4 +99,7 @@ protected:
 
 private:
     void selectShift(int shift);
+    // Re-reads the journal when the picker's date is not the one shown.
+    void followDate();
+    QDate shownDate_;
 };

@@ -49,7 +49,7 @@ Form23::Form23(QWidget* parent) : FormDialog(parent) {
 
 void Form23::showEvent(QShowEvent* e) {
     centreOnScreen(this);
-    QDialog::showEvent(e);
+    FormDialog::showEvent(e);
     // Ask for the focus: the activation (and with it the build check) must not wait for the
     // user to click into the window where no window manager hands it over.
     activateWindow();

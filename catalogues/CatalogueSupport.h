@@ -43,6 +43,10 @@ bool searchBoxKey(QKeyEvent* key, Query& query, SearchKeys mode);
 // and its id.
 using PickHandler = std::function<void(const QString& text, int id)>;
 
+// What a pick of a list whose opener needs more than a text and an id hands back: the
+// whole current row.
+using RowPickHandler = std::function<void(const QSqlRecord& row)>;
+
 class PickHandlers {
 public:
     void set(int tag, PickHandler handler);

@@ -22,6 +22,8 @@ private:
 enum class LockSpace : int {
     TimesheetRow = 7001,   // a timesheet row: worker, shift, month, year (and kind)
     TimesheetMonth = 7002, // a whole month being rebuilt
+    JournalLine = 7003,    // a journal line: worker, operation, product, date, shift, colour
+    Operation = 7004,      // a priced operation: kind, kind of output, product
 };
 
 // Takes the transaction-scoped advisory lock on (space, key); waits for another holder.

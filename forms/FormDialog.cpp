@@ -10,18 +10,19 @@
 #include <QWindow>
 
 namespace {
-// Which windows had the focus last. A message box is no window of the program's own: the
-// return from it to the window beneath is not an activation of that window (the journal
-// would otherwise jump back to today after every question).
+// Which window of the program had the focus before the current one. The return to a window
+// is an activation of it only when that window was a dialog of the program's own that has
+// closed since: a message box closing, the date picker's calendar closing, or the user
+// switching to another application and back (the focus leaves the program and returns to
+// the same window) is none.
 struct FocusHistory {
     QPointer<QWindow> current;
-    bool currentIsMessageBox = false;
-    bool previousWasMessageBox = false;
+    QPointer<QWidget> previousDialog; // the dialog that had the focus before `current`
 
-    static bool isMessageBox(QWindow* w) {
+    static QWidget* topLevelOf(QWindow* w) {
         for (QWidget* top : QApplication::topLevelWidgets())
-            if (top->windowHandle() == w) return qobject_cast<QMessageBox*>(top) != nullptr;
-        return false;
+            if (top->windowHandle() == w) return top;
+        return nullptr;
     }
 
     void follow() {
@@ -29,9 +30,11 @@ struct FocusHistory {
         if (connected || !qApp) return;
         connected = true;
         QObject::connect(qApp, &QGuiApplication::focusWindowChanged, qApp, [this](QWindow* w) {
+            // Focus leaving the program keeps the history as it is.
             if (!w || w == current) return;
-            previousWasMessageBox = currentIsMessageBox;
-            currentIsMessageBox = isMessageBox(w);
+            QWidget* before = current ? topLevelOf(current) : nullptr;
+            auto* dialog = qobject_cast<QDialog*>(before);
+            previousDialog = dialog && !qobject_cast<QMessageBox*>(dialog) ? dialog : nullptr;
             current = w;
         });
     }
@@ -47,14 +50,23 @@ FormDialog::FormDialog(QWidget* parent) : QDialog(parent) {
     focusHistory().follow();
 }
 
+void FormDialog::showEvent(QShowEvent* e) {
+    firstActivation_ = true;
+    QDialog::showEvent(e);
+}
+
 bool FormDialog::event(QEvent* e) {
     const bool handled = QDialog::event(e);
     if (e->type() == QEvent::WindowActivate) {
         const FocusHistory& h = focusHistory();
-        // The activation may come before or after the focus change is reported.
-        const bool backFromMessageBox =
-            h.current && h.current == windowHandle() ? h.previousWasMessageBox : h.currentIsMessageBox;
-        if (!backFromMessageBox) guarded([this] { FormActivate(); });
+        // The focus change may be reported before or after the activation: either way the
+        // dialog left behind is the one that is no longer shown.
+        const QWidget* left = h.previousDialog;
+        const bool backFromDialog = left && left != this && !left->isVisible();
+        if (firstActivation_ || backFromDialog) {
+            firstActivation_ = false;
+            guarded([this] { FormActivate(); });
+        }
     }
     return handled;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // A window of the program: a dialog whose every activation (its showing, and each return to
 // it when a window it opened closes) runs FormActivate inside the error guard. Closing a
-// message box is not such a return.
+// message box or a popup, or switching to another application and back, is no activation.
 #include <QDialog>
 
 class FormDialog : public QDialog {
@@ -14,6 +14,10 @@ public slots:
 
 protected:
     bool event(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    bool firstActivation_ = false;
 };
 
 // Places a window about to be shown in the middle of its screen.

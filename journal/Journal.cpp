@@ -3,6 +3,7 @@
 #include "db/DataModule6.h"
 #include "db/Transaction.h"
 #include "journal/DayHours.h"
+#include "journal/Pricing.h"
 
 #include <QSqlQuery>
 
@@ -34,6 +35,26 @@ void deleteLine(DataModule6& dm, int lineId, int workerId, int shift, const QDat
     dm.DelSmena.exec();
     DayHours::recomputeDay(dm.ADO_DB(), workerId, shift, date);
     t.commit();
+}
+
+std::optional<double> lowestNormPrice(DataModule6& dm, int operationId) {
+    QSqlQuery q(dm.ADO_DB());
+    execBound(q, QStringLiteral("select min(price) from accounts_dep.norm where o_id=:o"),
+              {{QStringLiteral("o"), operationId}});
+    if (!q.next() || q.value(0).isNull()) return std::nullopt;
+    return q.value(0).toDouble();
+}
+
+QString explainLine(DataModule6& dm, const QSqlRecord& line) {
+    double lowest = 0;
+    try {
+        lowest = lowestNormPrice(dm, line.value(QStringLiteral("o_id")).toInt()).value_or(0);
+    } catch (const std::exception&) {
+        return {}; // a tooltip never raises an error box
+    }
+    return Pricing::explainAmount(line.value(QStringLiteral("kol_vo")).toLongLong(),
+                                  line.value(QStringLiteral("brak")).toLongLong(),
+                                  line.value(QStringLiteral("cena")).toDouble(), lowest);
 }
 
 QString toggledMark(const QString& mark) {

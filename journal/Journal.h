@@ -1,7 +1,9 @@
 #pragma once
 // The journal's work on the database, without a window: the four journal queries of a
 // date, deleting a line with its day hours, and the confirmation mark.
+#include <optional>
 #include <QDate>
+#include <QSqlRecord>
 #include <QString>
 
 class DataModule6;
@@ -21,6 +23,12 @@ void deleteLine(DataModule6& dm, int lineId, int workerId, int shift, const QDat
 QString toggledMark(const QString& mark);
 // Writes the mark through updtOK: "update accounts_dep.smena set ok=:ok where id=:id".
 void setMark(DataModule6& dm, int lineId, const QString& mark);
+
+// The lowest norm price of an operation now; nothing when it has no norm.
+std::optional<double> lowestNormPrice(DataModule6& dm, int operationId);
+// How a journal line's amount was made, in plain words (the grid's tooltip of "Итого (р.)");
+// empty when it cannot be told (the server is away).
+QString explainLine(DataModule6& dm, const QSqlRecord& line);
 
 // Marks that stay hidden from the journal ("ta").
 inline const QString HiddenMark = QStringLiteral("ta");

@@ -1,0 +1,69 @@
+#pragma once
+// The work of the shift entry dialog on the database, without a window: the checks of an
+// entry and the save of one journal line with the day hours it changes.
+//
+// A save is one transaction. The line's key (worker, operation, product, date, shift,
+// colour) is locked before the duplicate count, so two workstations saving the same line at
+// the same moment cannot both pass the count; then the timesheet rows of the days the save
+// touches are locked in one fixed order, so two saves never wait on each other in a circle.
+// The line and the hours of its day (and, when a change moves it, of its old day) are
+// committed together or not at all.
+#include <QDate>
+#include <QString>
+
+class DataModule6;
+
+namespace ShiftEntry {
+
+inline const QString IncompleteMessage = QStringLiteral("Все поля должны быть заполнены!");
+inline const QString DuplicateMessage = QStringLiteral("Позиция с такими параметрами уже заведена!");
+inline const QString RejectsOverQuantityMessage = QStringLiteral("Брак не может быть больше количества!");
+inline const QString TooLargeMessage = QStringLiteral("Слишком большое число в поле «%1»!");
+inline const QString LineGoneMessage =
+    QStringLiteral("Позиция уже удалена на другом рабочем месте. Журнал перечитан.");
+
+// Dialog modes.
+constexpr int NewLine = 1;
+constexpr int ChangeLine = 2;
+
+// Digits the boxes take: quantity, hours and colour are integer columns, rejects a small
+// integer; so many digits always fit.
+constexpr int IntegerDigits = 9;
+constexpr int SmallIntegerDigits = 4;
+
+// True for a paint operation: "КРАСКА" anywhere in the operation's text, in any letter case.
+bool isPaint(const QString& operationText);
+
+struct Entry {
+    int tag = NewLine;
+    int lineId = 0; // the line being changed
+    int workerId = 0;
+    int operationId = 0;
+    int productId = 0;
+    double price = 0;
+    QString worker;    // the worker's name as the dialog shows it
+    QString operation; // brand; kind; kind of output
+    QString kolVo;     // as typed
+    QString brak;
+    QString time;
+    QString colour;
+    QDate date;
+    int shift = 1; // the journal's shift
+};
+
+// The message that refuses the entry before anything is asked of the server; empty when
+// the entry is complete and its numbers fit.
+QString refusal(const Entry& e);
+
+enum class Outcome {
+    Saved,   // written with its day hours
+    Refused, // incomplete or a duplicate; the message was shown, nothing written
+    Gone,    // the line to change no longer exists; the message was shown, nothing written
+};
+
+// Checks the entry, counts identical lines, writes the line and the day hours, then
+// re-reads the journal query of the shift (on the same row number) and closes the
+// timesheet-by-time queries so they read afresh.
+Outcome save(DataModule6& dm, const Entry& e);
+
+} // namespace ShiftEntry
