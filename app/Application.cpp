@@ -9,6 +9,11 @@
 #include "catalogues/Form7.h"
 #include "catalogues/Form8.h"
 #include "catalogues/Form9.h"
+#include "catalogues/Form4.h"
+#include "catalogues/Form10.h"
+#include "catalogues/Form22.h"
+#include "catalogues/Form26.h"
+#include "journal/Form11.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 #include "db/Instances.h"
@@ -16,7 +21,9 @@
 #include "journal/Journal.h"
 
 #include <functional>
+#include <QDir>
 #include <QFont>
+#include <QIcon>
 
 TabelApplication::TabelApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // The windows are laid out for Tahoma 8 pt; Liberation Sans stands in where it is missing.
@@ -27,6 +34,13 @@ TabelApplication::TabelApplication(int& argc, char** argv) : QApplication(argc, 
     font.setPointSize(8);
     setFont(font);
     setApplicationName(QStringLiteral("tabel"));
+    // Icon_1 for every window, one image per size (:/Icon_1/16.png ...); the desktop entry of
+    // the same name gives the task bar the icon under Wayland too.
+    QIcon icon;
+    for (const QFileInfo& size : QDir(QStringLiteral(":/Icon_1")).entryInfoList(QDir::Files))
+        icon.addFile(size.filePath());
+    setWindowIcon(icon);
+    setDesktopFileName(QStringLiteral("tabel"));
 }
 
 bool TabelApplication::notify(QObject* receiver, QEvent* event) {
@@ -70,10 +84,16 @@ void createWindows() {
     create<Form7>();
     create<Form8>();
     create<Form9>();
+    create<Form4>();
+    create<Form10>();
+    create<Form22>();
+    create<Form26>();
+    create<Form11>();
 
     opens(main, main.N1, &Form5::openCatalogue);
     opens(main, main.N3, &Form3::openCatalogue);
     opens(main, main.N6, &Form8::openCatalogue);
+    opens(main, main.N4, &Form4::openCatalogue);
 }
 
 void destroyWindows() {
