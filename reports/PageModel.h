@@ -15,8 +15,11 @@ struct TextElement {
     QString text;
     Font font;
     Align align = Align::Left;
-    QString band; // the band's name
-    QString item; // the item's name, its expression for unnamed items
+    // Below 1 the text is narrowed to this share of its width, to fit its item.
+    double stretch = 1;
+    double advance = 0; // the text's own width in mm (before narrowing)
+    QString band;       // the band's name
+    QString item;       // the item's name, its expression for unnamed items
 };
 
 struct FillElement {

@@ -62,6 +62,8 @@ QVariant QueryRows::value(int row, int column) const {
 namespace {
 
 constexpr double Epsilon = 1e-6;
+constexpr double GrowPadding = 0.5; // mm
+constexpr double MinStretch = 0.5;
 
 class Layouter final : public EvalContext {
 public:
@@ -247,15 +249,33 @@ private:
             const QString text = item.isLabel()
                                      ? item.text
                                      : formatValue(item.compiled->evaluate(*this), item.format, locale_);
+            double x = left + item.left;
             double width = item.width;
-            if (item.autoGrow && !text.isEmpty())
-                width = std::max(width, std::min(measurer_.width(text, item.font), right - left - item.left));
+            double needed = -1;
+            if (item.autoGrow && !text.isEmpty()) {
+                needed = measurer_.width(text, item.font);
+                // A little room beyond the text's advance, so no glyph is clipped on a coarse device.
+                const double extra = needed + GrowPadding - width;
+                if (extra > 0) {
+                    width += extra;
+                    if (item.align == Align::Centre) x -= extra / 2;
+                    if (item.align == Align::Right) x -= extra;
+                    x = std::max(x, left);
+                    width = std::min(width, right - x);
+                }
+            }
             const double height = item.height > 0 ? item.height : band.height - item.top;
-            const QRectF r(left + item.left, y_ + item.top, width, height);
+            const QRectF r(x, y_ + item.top, width, height);
             if (item.ground.isValid()) page.fills.push_back({r, item.ground});
-            if (!text.isEmpty())
-                page.texts.push_back({r, text, item.font, item.align, band.name,
+            if (!text.isEmpty()) {
+                // A text wider than its item is narrowed rather than cut or run into its
+                // neighbour (the layouts were drawn for narrower fonts than their stand-ins).
+                double stretch = 1;
+                if (needed < 0) needed = measurer_.width(text, item.font);
+                if (needed > width + Epsilon) stretch = std::max(MinStretch, width / needed);
+                page.texts.push_back({r, text, item.font, item.align, stretch, needed, band.name,
                                       item.name.isEmpty() ? item.expression : item.name});
+            }
             frame(r, item.frame, page);
         }
         frame(rect, band.frame, page);

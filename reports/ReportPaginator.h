@@ -10,7 +10,9 @@
 // Keep-together: a group header goes on a page only where it, the headers that open with it
 // and the first row fit, and where its own footer would fit below it too; a detail row only
 // where its band's keepRoomBelow stays free under it. A band taller than an empty page is
-// placed anyway, so the report always ends.
+// placed anyway, so the report always ends. An auto-growing item widens to its text (to the
+// right when left-aligned, to both sides when centred, to the left when right-aligned), never
+// past the margins.
 #include "reports/PageModel.h"
 #include "reports/ReportDefinition.h"
 

@@ -51,10 +51,32 @@ QFont fontFor(const Font& font) {
     return f;
 }
 
+struct FontMeasurer::Cache {
+    struct PerFont {
+        Font font;
+        QFontMetricsF metrics;
+        QHash<QString, double> widths;
+    };
+    std::vector<PerFont> fonts;
+
+    PerFont& of(const Font& font) {
+        for (PerFont& f : fonts)
+            if (f.font == font) return f;
+        fonts.push_back({font, QFontMetricsF(fontFor(font), &measuringDevice()), {}});
+        return fonts.back();
+    }
+};
+
+FontMeasurer::FontMeasurer() : cache_(std::make_unique<Cache>()) {}
+FontMeasurer::~FontMeasurer() = default;
+
 double FontMeasurer::width(const QString& text, const Font& font) const {
-    const QPaintDevice& device = measuringDevice();
-    const QFontMetricsF metrics(fontFor(font), &device);
-    return metrics.horizontalAdvance(text) * 25.4 / device.logicalDpiX();
+    Cache::PerFont& f = cache_->of(font);
+    auto it = f.widths.constFind(text);
+    if (it != f.widths.constEnd()) return *it;
+    const double w = f.metrics.horizontalAdvance(text) * 25.4 / measuringDevice().logicalDpiX();
+    f.widths.insert(text, w);
+    return w;
 }
 
 void paintPage(const PageModel& model, int index, QPainter& painter) {
@@ -75,20 +97,42 @@ void paintPage(const PageModel& model, int index, QPainter& painter) {
         painter.fillRect(toDevice(f.rect), f.color);
 
     painter.setPen(Qt::black);
-    QFont current;
-    bool haveFont = false;
+    // Texts are placed on their baseline from the widths the paginator measured: much
+    // cheaper than laying each one out in its rectangle, and the same on every device.
     Font last;
+    bool haveFont = false;
+    double baselineShift = 0;
     for (const TextElement& t : page.texts) {
         if (!haveFont || !(t.font == last)) {
-            current = fontFor(t.font);
-            painter.setFont(current);
+            const QFont font = fontFor(t.font);
+            painter.setFont(font);
+            const QFontMetricsF metrics(font, device);
+            baselineShift = (metrics.ascent() - metrics.descent()) / 2;
             last = t.font;
             haveFont = true;
         }
-        const int horizontal = t.align == Align::Left     ? Qt::AlignLeft
-                               : t.align == Align::Centre ? Qt::AlignHCenter
-                                                          : Qt::AlignRight;
-        painter.drawText(toDevice(t.rect), horizontal | Qt::AlignVCenter | Qt::TextSingleLine, t.text);
+        const QRectF r = toDevice(t.rect);
+        const double width = t.advance * sx * t.stretch;
+        const double x = t.align == Align::Left     ? r.left()
+                         : t.align == Align::Centre ? r.center().x() - width / 2
+                                                    : r.right() - width;
+        const QPointF baseline(x, r.center().y() + baselineShift);
+        const bool overflows = width > r.width() + 0.5;
+        if (overflows) {
+            // Still too wide at the narrowest: cut at the item's edges.
+            painter.save();
+            painter.setClipRect(r);
+        }
+        if (t.stretch >= 1) {
+            painter.drawText(baseline, t.text);
+        } else {
+            painter.save();
+            painter.translate(baseline);
+            painter.scale(t.stretch, 1);
+            painter.drawText(QPointF(0, 0), t.text);
+            painter.restore();
+        }
+        if (overflows) painter.restore();
     }
 
     for (const LineElement& l : page.lines) {

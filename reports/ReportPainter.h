@@ -4,6 +4,7 @@
 #include "reports/PageModel.h"
 #include "reports/ReportPaginator.h"
 
+#include <memory>
 #include <QFont>
 
 class QPainter;
@@ -18,7 +19,14 @@ QFont fontFor(const Font& font);
 // Widths of texts in the fonts the painter uses.
 class FontMeasurer final : public TextMeasurer {
 public:
+    FontMeasurer();
+    ~FontMeasurer() override;
     double width(const QString& text, const Font& font) const override;
+
+private:
+    // Metrics per font and widths per text: a report repeats its texts many times.
+    struct Cache;
+    std::unique_ptr<Cache> cache_;
 };
 
 // Paints page `index` (0-based): the paper's top left corner at the device's origin (a printer

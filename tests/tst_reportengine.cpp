@@ -461,26 +461,37 @@ private slots:
         QCOMPARE(printed.size(), 70);
         QCOMPARE(printed.first(), QStringLiteral("Рабочий 01"));
         QCOMPARE(printed.last(), QStringLiteral("Рабочий 70"));
-        // The caption grew to its text: 10 characters at 2 mm.
-        QCOMPARE(m.pages[1].text("columns", "QRLabel33")->rect.width(), 20.1);
+        // The caption grew to its text: 10 characters at 2 mm and half a millimetre.
+        QCOMPARE(m.pages[1].text("columns", "QRLabel33")->rect.width(), 20.5);
         QCOMPARE(m.pages[0].text("columns", "QRLabel33")->text, QStringLiteral("Данные за:"));
     }
 
     void autoGrowingLabelsWidenButStopAtTheMargin_data() {
         QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("align");
+        QTest::addColumn<double>("left");
         QTest::addColumn<double>("width");
-        QTest::newRow("short text keeps the width") << "abc" << 20.0;
-        QTest::newRow("longer text widens") << QString(30, 'x') << 60.0;
-        QTest::newRow("never past the right margin") << QString(200, 'x') << 190.0 - 5.0;
+        const int left = int(Align::Left), centre = int(Align::Centre), right = int(Align::Right);
+        // The label stands at 30 mm from the margin (40 mm on the paper), 20 mm wide; texts
+        // take 2 mm a character and half a millimetre more.
+        QTest::newRow("short text keeps the width") << "abc" << left << 40.0 << 20.0;
+        QTest::newRow("left-aligned widens to the right") << QString(30, 'x') << left << 40.0 << 60.5;
+        QTest::newRow("centred widens to both sides") << QString(30, 'x') << centre << 19.75 << 60.5;
+        QTest::newRow("right-aligned widens to the left") << QString(20, 'x') << right << 19.5 << 40.5;
+        QTest::newRow("never past the right margin") << QString(200, 'x') << left << 40.0 << 160.0;
+        QTest::newRow("never past the left margin") << QString(200, 'x') << right << 10.0 << 190.0;
     }
     void autoGrowingLabelsWidenButStopAtTheMargin() {
         QFETCH(QString, text);
+        QFETCH(int, align);
+        QFETCH(double, left);
         QFETCH(double, width);
         Definition d;
         Band title = band("title", BandKind::ReportHeader, 5);
         Item label;
         label.name = QStringLiteral("QRLabel1");
-        label.left = 5;
+        label.align = Align(align);
+        label.left = 30;
         label.width = 20;
         label.autoGrow = true;
         title.add(label);
@@ -488,8 +499,8 @@ private slots:
         d.compile();
         d.item("QRLabel1")->text = text;
         const PageModel m = paginate(d, ListRows({}, {}), FixedMeasurer());
+        QCOMPARE(m.pages[0].text("title", "QRLabel1")->rect.left(), left);
         QCOMPARE(m.pages[0].text("title", "QRLabel1")->rect.width(), width);
-        QCOMPARE(m.pages[0].text("title", "QRLabel1")->rect.left(), 15.0);
     }
 };
 

@@ -1,0 +1,55 @@
+#include "reports/Form20.h"
+
+using namespace report;
+using namespace layout;
+
+// The bonus names the journal line's price as smena.cena: the operation has a column cena of
+// its own, and an unqualified name would make the server refuse the whole statement.
+QString Form20::sql() {
+    return QStringLiteral(
+        "select s_caption fio, izdel.marka, vid_oper.vid, oper.naimen, \n"
+        "sum(smena.kol_vo)::numeric as kolvo, sum(smena.brak) as brk, sum((kol_vo-brak)*\n"
+        "smena.cena) as summa, color, sum(prize*(kol_vo-brak)*smena.cena/100) as s_prize \n"
+        "from cmn_contractor.person "
+        "person,accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper where \n"
+        "smena.o_id=oper.id and smena.w_id=s_code::integer and smena.i_id=izdel.id \n"
+        "and smena.o_id=oper.id and w_id=s_code::integer and oper.vid=vid_oper.id \n"
+        "and smena.data<:data2 and smena.data>=:data1 group by fio, marka, \n"
+        "vid_oper.vid, oper.naimen, color order by fio, marka, vid_oper.vid, oper.naimen");
+}
+
+Form20::Form20(QObject* parent) : PeriodReport(parent) {
+    setObjectName(QStringLiteral("Form20"));
+    onConnection(w_Report, sql());
+
+    addTitle(7.7, 0.0, 10);
+    Band& title = QuickRep1.bands.back();
+    title.add(label(QStringLiteral("Брак"), 124.1, 7.7, heading(9, true), Align::Centre, White));
+    title.add(label(QStringLiteral("Количество"), 133.3, 18.5, heading(9, true), Align::Centre, White));
+    title.add(label(QStringLiteral("Сумма"), 157.4, 10.1, heading(9, true), Align::Centre, White));
+    addSpacer();
+    addGroupHeader(QStringLiteral("worker"), QStringLiteral("fio"), 5.3);
+
+    Band& detail = QuickRep1.add(band(QStringLiteral("detail"), BandKind::Detail, 4.2));
+    detail.add(value(QStringLiteral("marka"), 0.3, 41.0, Align::Left, body(8)));
+    detail.add(value(QStringLiteral("vid"), 42.9, 29.1, Align::Centre, body(8)));
+    detail.add(value(QStringLiteral("color"), 73.6, 16.1, Align::Centre, body(8)));
+    detail.add(value(QStringLiteral("IF(naimen=0,'Готовая продукция','Заготовки')"), 91.3, 29.9, Align::Left,
+                     body(8)));
+    detail.add(value(QStringLiteral("brk"), 128.1, 9.0, Align::Centre, body(8)));
+    detail.add(value(QStringLiteral("kolvo"), 146.3, 17.5, Align::Centre, body(8)));
+    detail.add(value(QStringLiteral("summa"), 169.9, 19.6, Align::Centre, body(8), QStringLiteral("#0.00")));
+
+    Band& workerFooter =
+        QuickRep1.add(band(QStringLiteral("workerFooter"), BandKind::GroupFooter, 6.3, {}, 0));
+    workerFooter.add(sum(QStringLiteral("sum(brk)"), 128.3, 9.0, 9));
+    workerFooter.add(sum(QStringLiteral("sum(kolvo)"), 145.5, 19.3, 9));
+    workerFooter.add(sum(QStringLiteral("sum(summa)"), 169.9, 19.6, 9, QStringLiteral("#0.00")));
+
+    Band& total = addReportFooter(5.8, 106.1);
+    total.add(sum(QStringLiteral("sum(brk)"), 132.0, 11.4, 11));
+    total.add(sum(QStringLiteral("sum(kolvo)"), 145.0, 19.3, 11));
+    total.add(sum(QStringLiteral("sum(summa)"), 165.9, 23.5, 11, QStringLiteral("#0.00")));
+    addPageFooter();
+    finish();
+}
