@@ -280,7 +280,8 @@ void Form11::Button1Click() {
     e.colour = Edit5->text();
     e.date = DTimeP->date();
     e.shift = CurSmena;
-    if (ShiftEntry::save(the<DataModule6>(), e) == ShiftEntry::Outcome::Refused) return;
+    const auto outcome = ShiftEntry::save(the<DataModule6>(), e);
+    if (outcome == ShiftEntry::Outcome::Refused || outcome == ShiftEntry::Outcome::Duplicate) return;
     for (QLineEdit* box : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8, Edit9})
         box->clear();
     accept();

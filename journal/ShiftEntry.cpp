@@ -83,37 +83,42 @@ QString refusal(const Entry& e) {
     return {};
 }
 
-Outcome save(DataModule6& dm, const Entry& e) {
-    if (const QString why = refusal(e); !why.isEmpty()) {
-        messages().error(Caption::Error, why);
-        return Outcome::Refused;
-    }
+Outcome write(QSqlDatabase db, const Entry& e) {
     const int colour = e.colour.trimmed().isEmpty() ? 0 : e.colour.trimmed().toInt();
     const bool change = e.tag == ChangeLine;
-    QSqlDatabase db = dm.ADO_DB();
-    // Runs inside the transaction; a refusal returns before the commit, so the transaction
-    // rolls back and no lock is held while the user reads the message.
-    const Outcome outcome = [&] {
+    // A refusal returns before the commit: the transaction rolls back, and no lock is held
+    // while the user reads the message.
+    {
         Transaction t(db);
         lockKey(db, LockSpace::JournalLine, lineKey(e, colour));
 
         // The day the line leaves, when a change moves it to another worker, shift or date.
+        // Read before any lock and locked with the new day in one order, as a delete locks
+        // its day before it touches the line; then the line itself is locked and read again.
         std::optional<DayKey> oldDay;
-        if (change) {
+        auto readOld = [&](bool forUpdate) -> std::optional<DayKey> {
             QSqlQuery old(db);
-            execBound(
-                old,
-                QStringLiteral("select w_id, smena, data from accounts_dep.smena where id=:id for update"),
-                {{QStringLiteral("id"), e.lineId}});
-            if (!old.next()) return Outcome::Gone;
-            oldDay = DayKey{old.value(0).toInt(), old.value(1).toInt(), old.value(2).toDate()};
-        }
+            execBound(old,
+                      QStringLiteral("select w_id, smena, data from accounts_dep.smena where id=:id") +
+                          (forUpdate ? QStringLiteral(" for update") : QString()),
+                      {{QStringLiteral("id"), e.lineId}});
+            if (!old.next()) return std::nullopt;
+            return DayKey{old.value(0).toInt(), old.value(1).toInt(), old.value(2).toDate()};
+        };
+        if (change && !(oldDay = readOld(false))) return Outcome::Gone;
         const DayKey newDay{e.workerId, e.shift, e.date};
         QList<DayKey> days{newDay};
         if (oldDay && !(*oldDay == newDay)) days << *oldDay;
         std::sort(days.begin(), days.end());
         for (const DayKey& k : days)
             DayHours::lockRow(db, k.w, k.s, k.d);
+        if (change) {
+            const auto locked = readOld(true);
+            if (!locked) return Outcome::Gone;
+            // Moved by another workstation in between: its present day is locked as well.
+            if (!(*locked == *oldDay)) DayHours::lockRow(db, locked->w, locked->s, locked->d);
+            oldDay = locked;
+        }
 
         // Identical lines: same worker, operation, product, date, shift and colour; a change
         // leaves its own line out. Quantity, rejects and hours take no part.
@@ -130,7 +135,7 @@ Outcome save(DataModule6& dm, const Entry& e) {
         count += QStringLiteral(" and color=:color");
         QSqlQuery cnt(db);
         execBound(cnt, count, key);
-        if (cnt.next() && cnt.value(0).toLongLong() > 0) return Outcome::Refused;
+        if (cnt.next() && cnt.value(0).toLongLong() > 0) return Outcome::Duplicate;
 
         QMap<QString, QVariant> v = key;
         v.insert(QStringLiteral("cena"), SqlText::roundTo(e.price, 4));
@@ -159,9 +164,19 @@ Outcome save(DataModule6& dm, const Entry& e) {
         if (oldDay && !(*oldDay == newDay)) DayHours::recomputeDay(db, oldDay->w, oldDay->s, oldDay->d);
         t.commit();
         return Outcome::Saved;
-    }();
+    }
+}
+
+Outcome save(DataModule6& dm, const Entry& e) {
+    if (const QString why = refusal(e); !why.isEmpty()) {
+        messages().error(Caption::Error, why);
+        return Outcome::Refused;
+    }
+    const Outcome outcome = write(dm.ADO_DB(), e);
     switch (outcome) {
     case Outcome::Refused:
+        break;
+    case Outcome::Duplicate:
         messages().error(Caption::Error, DuplicateMessage);
         break;
     case Outcome::Gone:

@@ -9,6 +9,7 @@
 // The line and the hours of its day (and, when a change moves it, of its old day) are
 // committed together or not at all.
 #include <QDate>
+#include <QSqlDatabase>
 #include <QString>
 
 class DataModule6;
@@ -56,13 +57,19 @@ struct Entry {
 QString refusal(const Entry& e);
 
 enum class Outcome {
-    Saved,   // written with its day hours
-    Refused, // incomplete or a duplicate; the message was shown, nothing written
-    Gone,    // the line to change no longer exists; the message was shown, nothing written
+    Saved,     // written with its day hours
+    Refused,   // incomplete, or a number that does not fit; nothing written
+    Duplicate, // an identical line exists; nothing written
+    Gone,      // the line to change no longer exists; nothing written
 };
 
-// Checks the entry, counts identical lines, writes the line and the day hours, then
-// re-reads the journal query of the shift (on the same row number) and closes the
+// The database part of a save, on any connection (each workstation has its own): one
+// transaction that counts identical lines and writes the line with its day hours. The
+// entry must have passed refusal(). Shows nothing.
+Outcome write(QSqlDatabase db, const Entry& e);
+
+// What "Запись" does: checks the entry, writes it, tells the user why when it is not
+// written, re-reads the journal query of the shift (on the same row number) and closes the
 // timesheet-by-time queries so they read afresh.
 Outcome save(DataModule6& dm, const Entry& e);
 
