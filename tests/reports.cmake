@@ -4,3 +4,5 @@ target_compile_definitions(tst_excelexport PRIVATE
   XLSX_READER="${CMAKE_CURRENT_LIST_DIR}/support/xlsx_read.py" SYSTEM_PYTHON="/usr/bin/python3")
 # The report engine on its page model: expressions, formats, groups, keep-together.
 tabel_add_test(reportengine SOURCES tst_reportengine.cpp LIBS tabel_reports)
+# The five report layouts over their queries, the PDF read back with pdftotext, the preview.
+tabel_add_test(reportlayouts SOURCES tst_reportlayouts.cpp LIBS tabel_reports)

@@ -1,0 +1,412 @@
+// The five report layouts over their real queries: which texts each report prints, with which
+// sums, on which page; one report rendered to PDF and read back as text; the preview window.
+#include "reports/Form15.h"
+#include "reports/Form16.h"
+#include "reports/Form17.h"
+#include "reports/Form20.h"
+#include "reports/Form21.h"
+#include "reports/ReportPainter.h"
+#include "reports/ReportPreview.h"
+#include "tests/support/RecordingMessages.h"
+#include "tests/support/TestDb.h"
+
+#include <memory>
+#include <QFileInfo>
+#include <QPrintPreviewWidget>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace report;
+
+namespace {
+
+const QDate Day1(2024, 3, 1);
+const QDate Day2(2024, 4, 1);
+
+// Records what a report handler shows instead of opening the preview window.
+class RecordingViewer final : public ReportViewer {
+public:
+    RecordingViewer() { previous_ = setReportViewer(this); }
+    ~RecordingViewer() override { setReportViewer(previous_); }
+    void preview(const PageModel& model, const PreviewRequest& request) override {
+        models.push_back(model);
+        requests.push_back(request);
+        if (whileShown) whileShown();
+    }
+    std::vector<PageModel> models;
+    std::vector<PreviewRequest> requests;
+    std::function<void()> whileShown;
+
+private:
+    ReportViewer* previous_ = nullptr;
+};
+
+QString pdfText(const QString& path) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    if (!p.waitForFinished(30000)) return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+} // namespace
+
+class TestReportLayouts : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestDb> db;
+    std::unique_ptr<RecordingMessages> shown;
+    std::unique_ptr<Form15> form15;
+    std::unique_ptr<Form16> form16;
+    std::unique_ptr<Form17> form17;
+    std::unique_ptr<Form20> form20;
+    std::unique_ptr<Form21> form21;
+
+    PeriodReport& periodForm(const QString& name) {
+        if (name == u"Form16") return *form16;
+        if (name == u"Form17") return *form17;
+        if (name == u"Form20") return *form20;
+        return *form21;
+    }
+
+    // A product of the nomenclature group `nom` with one operation of kind `vid`.
+    int operation(const QString& marka, const QString& nom, double massa, const QString& vid,
+                  int naimen = 0) {
+        const int product = db->addProduct(marka, massa, db->addClassItem(nom));
+        return db->addOperation(db->addKind(vid), product, naimen, {1.0});
+    }
+
+    // The period report over March 2024 with the kind choice, as the summary window runs it.
+    PageModel run(PeriodReport& form, int kindIndex = 0) {
+        RecordingViewer viewer;
+        form.run(QStringLiteral("   Отчет за период с "), QStringLiteral("Отчет"), Day1, Day2, kindIndex);
+        if (viewer.models.size() != 1) qFatal("the report was not shown");
+        return viewer.models.front();
+    }
+
+private slots:
+    void initTestCase() {
+        db = std::make_unique<TestDb>(QStringLiteral("reportlayouts"));
+        shown = std::make_unique<RecordingMessages>();
+        form15 = std::make_unique<Form15>();
+        form16 = std::make_unique<Form16>();
+        form17 = std::make_unique<Form17>();
+        form20 = std::make_unique<Form20>();
+        form21 = std::make_unique<Form21>();
+    }
+
+    void init() {
+        db->clearData();
+        shown->clear();
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void cleanupTestCase() {
+        QLocale::setDefault(QLocale::c());
+        form21.reset();
+        form20.reset();
+        form17.reset();
+        form16.reset();
+        form15.reset();
+        shown.reset();
+        db.reset();
+    }
+
+    // ---- Report by workers ---------------------------------------------------------------
+
+    void aWorkersFooterAddsUpHisProducts() {
+        const int ivanov = db->addWorker(QStringLiteral("Иванов И.И."));
+        const int petrov = db->addWorker(QStringLiteral("Петров П.П."));
+        const int box = operation("Корпус КМ-1", "Корпуса", 1, "Сварка");
+        const int shelf = operation("Полка П-1", "Полки", 1, "Резка");
+        db->addLine(ivanov, box, Day1, 1, 12, 2, 12.0, 8); // 10 good pieces, 120.00
+        db->addLine(ivanov, shelf, Day1, 2, 5, 0, 7.2, 8); // 36.00
+        db->addLine(ivanov, shelf, Day1.addDays(3), 1, 5, 0, 7.2, 8);
+        db->addLine(petrov, box, Day1.addDays(1), 1, 1, 0, 2.4, 8);
+        const PageModel m = run(*form16);
+        QCOMPARE(m.pageCount(), 1);
+        const Page& page = m.pages[0];
+        QCOMPARE(m.textsOf("worker"),
+                 (QStringList{"Иванов И.И.", "Сумма без Р/К", "Петров П.П.", "Сумма без Р/К"}));
+        QCOMPARE(m.textsOf("product"), (QStringList{"Корпуса", "Полки", "Корпуса"}));
+        QCOMPARE(page.text("productFooter", "sum(kolvo)", 0)->text, QStringLiteral("10"));
+        QCOMPARE(page.text("productFooter", "sum(summa)", 0)->text, QStringLiteral("120.000"));
+        QCOMPARE(page.text("productFooter", "sum(summa/1.2)", 0)->text, QStringLiteral("100.000"));
+        // The two lines of the shelf are one row (same product, kind, operation and colour).
+        QCOMPARE(page.text("productFooter", "sum(kolvo)", 1)->text, QStringLiteral("10"));
+        QCOMPARE(page.text("productFooter", "sum(summa)", 1)->text, QStringLiteral("72.000"));
+        QCOMPARE(page.text("workerFooter", "sum(summa)", 0)->text, QStringLiteral("192.00"));
+        QCOMPARE(page.text("workerFooter", "sum(summa/1.2)", 0)->text, QStringLiteral("160.00"));
+        // Petrov's sums start again from zero.
+        QCOMPARE(page.text("workerFooter", "sum(summa)", 1)->text, QStringLiteral("2.40"));
+        QCOMPARE(page.text("total", "sum(summa)")->text, QStringLiteral("194.40"));
+        QCOMPARE(page.text("total", "sum(summa/1.2)")->text, QStringLiteral("162.00"));
+        QCOMPARE(page.bandNames(),
+                 (QStringList{"title", "spacer", "worker", "product", "detail", "productFooter", "product",
+                              "detail", "productFooter", "workerFooter", "worker", "product", "detail",
+                              "productFooter", "workerFooter", "total", "pageFooter"}));
+        // Closed again once the preview is closed.
+        QVERIFY(!form16->t_Report.isOpen());
+    }
+
+    void theSumWithoutCoefficientIsTheSumDividedBy12_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("sum");
+        QTest::addColumn<QString>("without");
+        QTest::newRow("point") << "C"
+                               << "120.00"
+                               << "100.00";
+        QTest::newRow("the user's comma") << "ru_RU"
+                                          << "120,00"
+                                          << "100,00";
+    }
+    void theSumWithoutCoefficientIsTheSumDividedBy12() {
+        QFETCH(QString, locale);
+        QFETCH(QString, sum);
+        QFETCH(QString, without);
+        QLocale::setDefault(QLocale(locale));
+        const int worker = db->addWorker(QStringLiteral("Иванов И.И."));
+        db->addLine(worker, operation("Корпус КМ-1", "Корпуса", 1, "Сварка"), Day1, 1, 10, 0, 12.0, 8);
+        const PageModel m = run(*form16);
+        QCOMPARE(m.pages[0].text("workerFooter", "sum(summa)")->text, sum);
+        QCOMPARE(m.pages[0].text("workerFooter", "sum(summa/1.2)")->text, without);
+        QCOMPARE(m.pages[0].text("detail", "summa")->text, QString(sum).insert(sum.size(), u'0'));
+    }
+
+    // ---- Colours and kinds in every period report ---------------------------------------
+
+    void colourPrintsAsEachReportShowsIt_data() {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("colour"); // -1: empty
+        QTest::addColumn<QString>("printed");
+        const QString expression =
+            QStringLiteral("if(color>0,if(color=1,' (грунт)',' (RAL: '+STR(color)+')'),' ')");
+        for (const char* form : {"Form16", "Form17"}) {
+            QTest::addRow("%s colour 0", form) << form << expression << 0 << " ";
+            QTest::addRow("%s colour empty", form) << form << expression << -1 << " ";
+            QTest::addRow("%s primer", form) << form << expression << 1 << " (грунт)";
+            QTest::addRow("%s RAL 1015", form) << form << expression << 1015 << " (RAL: 1015)";
+        }
+        // The detailed reports print the plain number.
+        for (const char* form : {"Form20", "Form21"}) {
+            QTest::addRow("%s colour 0", form) << form << "color" << 0 << "0";
+            QTest::addRow("%s colour empty", form) << form << "color" << -1 << "";
+            QTest::addRow("%s primer", form) << form << "color" << 1 << "1";
+            QTest::addRow("%s RAL 1015", form) << form << "color" << 1015 << "1015";
+        }
+    }
+    void colourPrintsAsEachReportShowsIt() {
+        QFETCH(QString, form);
+        QFETCH(QString, item);
+        QFETCH(int, colour);
+        QFETCH(QString, printed);
+        const int worker = db->addWorker(QStringLiteral("Иванов И.И."));
+        const int line = db->addLine(worker, operation("Корпус КМ-1", "Корпуса", 1, "Покраска"), Day1, 1, 3,
+                                     0, 1.0, 8, QStringLiteral("no"), std::max(colour, 0));
+        if (colour < 0) db->exec("update accounts_dep.smena set color = null where id = :id", {{"id", line}});
+        const PageModel m = run(periodForm(form));
+        const TextElement* text = m.pages[0].text("detail", item);
+        QCOMPARE(text ? text->text : QString(), printed);
+    }
+
+    void theKindIsNamedAndFilteredInEveryReport_data() {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QString>("sumItem");
+        for (const char* form : {"Form16", "Form17", "Form20", "Form21"})
+            QTest::addRow("%s", form) << form << (QString(form) == u"Form16" ? "sum(summa)" : "sum(kolvo)");
+    }
+    void theKindIsNamedAndFilteredInEveryReport() {
+        QFETCH(QString, form);
+        QFETCH(QString, sumItem);
+        const int worker = db->addWorker(QStringLiteral("Иванов И.И."));
+        db->addLine(worker, operation("Корпус КМ-1", "Корпуса", 1, "Сварка", 0), Day1, 1, 10, 0, 1.0, 8);
+        db->addLine(worker, operation("Заготовка З-1", "Корпуса", 1, "Резка", 1), Day1, 1, 7, 0, 1.0, 8);
+        const QString kind = QStringLiteral("IF(naimen=0,'Готовая продукция','Заготовки')");
+        struct Choice {
+            int index;
+            QStringList kinds;
+            QString total;
+        };
+        const bool money = form == u"Form16";
+        for (const Choice& c : {Choice{0, {"Готовая продукция", "Заготовки"}, money ? "17.00" : "17"},
+                                Choice{1, {"Готовая продукция"}, money ? "10.00" : "10"},
+                                Choice{2, {"Заготовки"}, money ? "7.00" : "7"}}) {
+            const PageModel m = run(periodForm(form), c.index);
+            QStringList kinds;
+            for (const TextElement& t : m.pages[0].texts)
+                if (t.band == u"detail" && t.item == kind) kinds << t.text;
+            kinds.sort();
+            QCOMPARE(kinds, c.kinds);
+            QCOMPARE(m.pages[0].text("total", sumItem)->text, c.total);
+        }
+    }
+
+    // ---- Report by products: the mass --------------------------------------------------
+
+    void theMassIsPlainInTheFooterAndWholeInTheTotal() {
+        const int worker = db->addWorker(QStringLiteral("Иванов И.И."));
+        const int op = operation("Корпус КМ-1", "Корпуса", 1.25, "Покраска");
+        db->addLine(worker, op, Day1, 1, 3, 0, 1.0, 8, QStringLiteral("no"), 0); // 3.75
+        db->addLine(worker, op, Day1, 1, 3, 1, 1.0, 8, QStringLiteral("no"), 1); // 2 good: 2.50
+        const PageModel m = run(*form17);
+        QCOMPARE(m.textsOf("productFooter"), (QStringList{"6.25", "5"}));
+        QCOMPARE(m.pages[0].text("detail", "mass", 0)->text, QStringLiteral("3.75"));
+        QCOMPARE(m.pages[0].text("detail", "mass", 1)->text, QStringLiteral("2.5"));
+        QCOMPARE(m.pages[0].text("total", "sum(mass)")->text, QStringLiteral("6"));
+        QCOMPARE(m.pages[0].text("total", "sum(kolvo)")->text, QStringLiteral("5"));
+    }
+
+    void theDetailedReportByProductsCountsRejectsAndAllPieces() {
+        const int worker = db->addWorker(QStringLiteral("Иванов И.И."));
+        const int op = operation("Корпус КМ-1", "Корпуса", 2, "Сварка");
+        db->addLine(worker, op, Day1, 1, 10, 3, 1.5, 8);
+        db->addLine(worker, op, Day2.addDays(-1), 2, 5, 0, 1.5, 8); // the last day included
+        db->addLine(worker, op, Day2, 1, 100, 0, 1.5, 8);           // the first day no longer
+        db->addLine(worker, op, Day1.addDays(-1), 1, 100, 0, 1.5, 8);
+        const PageModel m = run(*form21);
+        const Page& p = m.pages[0];
+        QCOMPARE(p.text("detail", "brk")->text, QStringLiteral("3"));
+        QCOMPARE(p.text("detail", "kolvo")->text, QStringLiteral("15"));
+        QCOMPARE(p.text("detail", "mass")->text, QStringLiteral("30"));
+        QCOMPARE(p.text("detail", "summa")->text, QStringLiteral("18.000"));
+        QCOMPARE(p.text("productFooter", "sum(mass)")->text, QStringLiteral("30.00"));
+        QCOMPARE(p.text("total", "sum(summa)")->text, QStringLiteral("18.00"));
+        QCOMPARE(p.text("title", "QRLabel1")->text,
+                 QStringLiteral("   Отчет за период с 1 Mar 2024 по 1 Apr 2024"));
+    }
+
+    void anEmptyPeriodGivesTheHeaderAndZeroTotals() {
+        const PageModel m = run(*form20);
+        QCOMPARE(m.pageCount(), 1);
+        QCOMPARE(m.pages[0].bandNames(), (QStringList{"title", "spacer", "total", "pageFooter"}));
+        QCOMPARE(m.textsOf("title"), (QStringList{"   Отчет за период с 1 Mar 2024 по 1 Apr 2024", "Брак",
+                                                  "Количество", "Сумма"}));
+        QCOMPARE(m.textsOf("total"), (QStringList{"Итого:", "0", "0", "0.00"}));
+    }
+
+    // ---- Monthly hours summary ----------------------------------------------------------
+
+    void theTimesheetRepeatsItsHeaderAndTotalsEmptyDaysAsZero() {
+        QList<int> workers;
+        for (int i = 1; i <= 40; ++i) {
+            const int w = db->addWorker(QStringLiteral("Рабочий %1").arg(i, 2, 10, QChar(u'0')));
+            db->exec(
+                "insert into accounts_dep.h_tabel (w_id, smena, month, year, d1) values (:w, 1, 3, 2024, 8)",
+                {{"w", w}});
+            workers << w;
+        }
+        // The first worker: two shifts on day 1, nothing on day 2, 4 hours on day 31.
+        db->exec("insert into accounts_dep.h_tabel (w_id, smena, month, year, d1, d31) values (:w, 2, 3, "
+                 "2024, 3, 4)",
+                 {{"w", workers.first()}});
+        // Another month is not in the summary.
+        db->exec("insert into accounts_dep.h_tabel (w_id, smena, month, year, d1) values (:w, 1, 4, 2024, 8)",
+                 {{"w", workers.first()}});
+        RecordingViewer viewer;
+        viewer.whileShown = [this] { QVERIFY(form15->H_Tabel.isOpen()); };
+        form15->printMonth(3, 2024, QStringLiteral("Март 2024"));
+        QVERIFY(!form15->H_Tabel.isOpen());
+        QCOMPARE(viewer.requests.front().wholePage, true);
+        QCOMPARE(viewer.requests.front().fileName, QStringLiteral("Табель за март 2024.pdf"));
+        const PageModel& m = viewer.models.front();
+        QCOMPARE(m.setup.orientation, QPageLayout::Landscape);
+        QVERIFY(m.pageCount() >= 2);
+        QStringList names;
+        for (int p = 0; p < m.pageCount(); ++p) {
+            const Page& page = m.pages[std::size_t(p)];
+            QCOMPARE(page.bandNames().first(), QStringLiteral("columns"));
+            QCOMPARE(page.text("columns", "QRLabel33")->text, QStringLiteral("Март 2024"));
+            QCOMPARE(page.textsOf("pageFooter"), QStringList{QString::number(p + 1)});
+            for (const PlacedBand& b : page.bands)
+                if (b.kind == BandKind::Detail) QVERIFY(b.rect.bottom() + 6.6 <= 210 - 10 - 4.5 + 1e-6);
+            for (const TextElement& t : page.texts)
+                if (t.band == u"detail" && t.item == u"fio") names << t.text;
+        }
+        QCOMPARE(names.size(), 40);
+        QCOMPARE(names.first(), QStringLiteral("Рабочий 01"));
+        QCOMPARE(names.last(), QStringLiteral("Рабочий 40"));
+        const Page& first = m.pages[0];
+        QCOMPARE(first.text("detail", "sd1", 0)->text, QStringLiteral("11"));
+        QVERIFY(!first.text("detail", "sd2", 0)); // an empty day prints nothing
+        QCOMPARE(first.text("detail", "sd31", 0)->text, QStringLiteral("4"));
+        const QString total = form15->QuickRep1.bands[1].items.back().expression;
+        QCOMPARE(first.text("detail", total, 0)->text, QStringLiteral("15"));
+        QCOMPARE(first.text("detail", total, 1)->text, QStringLiteral("8"));
+    }
+
+    // ---- Rendering and the preview ------------------------------------------------------
+
+    void thePdfHoldsTheTitleAndTheTotals() {
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        const int worker = db->addWorker(QStringLiteral("Иванов Иван Иванович"));
+        db->addLine(worker, operation("Корпус КМ-1", "Корпуса", 1, "Сварка"), Day1, 1, 10, 0, 12.0, 8);
+        QTemporaryDir dir;
+        RecordingViewer viewer;
+        viewer.whileShown = [&] {
+            // Saved from the preview, and printed through its printer to a PDF printer.
+            ReportPreview preview(viewer.models.front(), viewer.requests.front());
+            QString suggested;
+            preview.chooseFile = [&](QWidget*, const QString& path) {
+                suggested = path;
+                return dir.filePath("saved");
+            };
+            preview.saveAction()->trigger();
+            QCOMPARE(QFileInfo(suggested).fileName(),
+                     QStringLiteral("Отчет по рабочим с 01.03.2024 по 31.03.2024.pdf"));
+            preview.printer()->setOutputFormat(QPrinter::PdfFormat);
+            preview.printer()->setOutputFileName(dir.filePath("printed.pdf"));
+            preview.view()->print();
+        };
+        form16->run(QStringLiteral("   Отчет по рабочим за период с "), QStringLiteral("Отчет по рабочим"),
+                    Day1, Day2, 0);
+        QVERIFY(shown->shown.isEmpty());
+        for (const QString& file : {QStringLiteral("saved.pdf"), QStringLiteral("printed.pdf")}) {
+            const QString text = pdfText(dir.filePath(file));
+            QVERIFY2(text.contains(QStringLiteral("Отчет по рабочим за период с 01.03.2024 по 01.04.2024")),
+                     qPrintable(text));
+            QVERIFY2(text.contains(QStringLiteral("Иванов Иван Иванович")), qPrintable(text));
+            QVERIFY2(text.contains(QRegularExpression(QStringLiteral("Итого:\\s+120,00\\s+100,00"))),
+                     qPrintable(text));
+        }
+    }
+
+    void aPdfThatCannotBeWrittenIsReported() {
+        const PageModel m = run(*form21);
+        ReportPreview preview(m, {QStringLiteral("Отчет"), QStringLiteral("Отчет.pdf"), false});
+        QVERIFY(!preview.savePdf(QStringLiteral("/nonexistent-folder/report.pdf")));
+        QCOMPARE(shown->shown.size(), 1);
+        QCOMPARE(shown->shown.first().caption, QStringLiteral("Ошибка"));
+        QVERIFY(shown->shown.first().text.contains(u"/nonexistent-folder/report.pdf"));
+    }
+
+    void thePreviewOpensMaximizedAtItsZoom_data() {
+        QTest::addColumn<bool>("wholePage");
+        QTest::addColumn<int>("zoom");
+        QTest::newRow("period report: page width") << false << int(QPrintPreviewWidget::FitToWidth);
+        QTest::newRow("timesheet: whole page") << true << int(QPrintPreviewWidget::FitInView);
+    }
+    void thePreviewOpensMaximizedAtItsZoom() {
+        QFETCH(bool, wholePage);
+        QFETCH(int, zoom);
+        const int worker = db->addWorker(QStringLiteral("Иванов И.И."));
+        const int op = operation("Корпус КМ-1", "Корпуса", 1, "Сварка");
+        for (int i = 0; i < 120; ++i)
+            db->addLine(worker, op, Day1, 1, 1, 0, 1.0, 8, QStringLiteral("no"), i);
+        const PageModel m = run(*form21);
+        ReportPreview preview(m, {QStringLiteral("Детальный отчет"), QStringLiteral("a.pdf"), wholePage});
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        QVERIFY(preview.windowState() & Qt::WindowMaximized);
+        QCOMPARE(int(preview.view()->zoomMode()), zoom);
+        QCOMPARE(preview.view()->pageCount(), m.pageCount());
+        QVERIFY(m.pageCount() >= 2);
+        preview.view()->setCurrentPage(2);
+        QCOMPARE(preview.view()->currentPage(), 2);
+        QCOMPARE(preview.windowTitle(), QStringLiteral("Детальный отчет"));
+    }
+};
+
+QTEST_MAIN(TestReportLayouts)
+#include "tst_reportlayouts.moc"
