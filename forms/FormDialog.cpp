@@ -4,50 +4,52 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QHash>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
-#include <QWindow>
 
 namespace {
-// Which window of the program had the focus before the current one. The return to a window
-// is an activation of it only when that window was a dialog of the program's own that has
-// closed since: a message box closing, the date picker's calendar closing, or the user
-// switching to another application and back (the focus leaves the program and returns to
-// the same window) is none.
-struct FocusHistory {
-    QPointer<QWindow> current;
-    QPointer<QWidget> previousDialog; // the dialog that had the focus before `current`
-
-    static QWidget* topLevelOf(QWindow* w) {
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (top->windowHandle() == w) return top;
-        return nullptr;
+// Which window opened which dialog. A window activates when it is first shown and when a
+// dialog opened from it closes, and at no other time: a message box closing, a popup such
+// as the date picker's calendar closing, or the user switching to another application and
+// back is no activation. The closing is seen here, as it happens, so the window opened
+// from is activated before the code that opened the dialog goes on, whatever the window
+// system reports about the focus afterwards.
+class Openers : public QObject {
+public:
+    static Openers& instance() {
+        static Openers* openers = [] {
+            auto* o = new Openers;
+            qApp->installEventFilter(o);
+            return o;
+        }();
+        return *openers;
     }
 
-    void follow() {
-        static bool connected = false;
-        if (connected || !qApp) return;
-        connected = true;
-        QObject::connect(qApp, &QGuiApplication::focusWindowChanged, qApp, [this](QWindow* w) {
-            // Focus leaving the program keeps the history as it is.
-            if (!w || w == current) return;
-            QWidget* before = current ? topLevelOf(current) : nullptr;
-            auto* dialog = qobject_cast<QDialog*>(before);
-            previousDialog = dialog && !qobject_cast<QMessageBox*>(dialog) ? dialog : nullptr;
-            current = w;
-        });
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() != QEvent::Show && e->type() != QEvent::Hide) return false;
+        auto* dialog = qobject_cast<QDialog*>(watched);
+        if (!dialog || !dialog->isWindow() || qobject_cast<QMessageBox*>(dialog)) return false;
+        if (e->type() == QEvent::Show) {
+            auto* opener = qobject_cast<FormDialog*>(QApplication::activeWindow());
+            if (opener && opener != dialog) openedFrom_.insert(dialog, opener);
+        } else if (auto it = openedFrom_.find(dialog); it != openedFrom_.end()) {
+            QPointer<FormDialog> opener = it.value();
+            openedFrom_.erase(it);
+            if (opener && opener->isVisible()) opener->activateFromReturn();
+        }
+        return false;
     }
+
+private:
+    QHash<QDialog*, QPointer<FormDialog>> openedFrom_;
 };
-
-FocusHistory& focusHistory() {
-    static FocusHistory history;
-    return history;
-}
 } // namespace
 
 FormDialog::FormDialog(QWidget* parent) : QDialog(parent) {
-    focusHistory().follow();
+    if (qApp) Openers::instance();
 }
 
 void FormDialog::showEvent(QShowEvent* e) {
@@ -55,18 +57,15 @@ void FormDialog::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
 }
 
+void FormDialog::activateFromReturn() {
+    guarded([this] { FormActivate(); });
+}
+
 bool FormDialog::event(QEvent* e) {
     const bool handled = QDialog::event(e);
-    if (e->type() == QEvent::WindowActivate) {
-        const FocusHistory& h = focusHistory();
-        // The focus change may be reported before or after the activation: either way the
-        // dialog left behind is the one that is no longer shown.
-        const QWidget* left = h.previousDialog;
-        const bool backFromDialog = left && left != this && !left->isVisible();
-        if (firstActivation_ || backFromDialog) {
-            firstActivation_ = false;
-            guarded([this] { FormActivate(); });
-        }
+    if (e->type() == QEvent::WindowActivate && firstActivation_) {
+        firstActivation_ = false;
+        guarded([this] { FormActivate(); });
     }
     return handled;
 }

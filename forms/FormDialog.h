@@ -9,6 +9,9 @@ class FormDialog : public QDialog {
 public:
     explicit FormDialog(QWidget* parent = nullptr);
 
+    // The return from a dialog opened from this window (that dialog has just closed).
+    void activateFromReturn();
+
 public slots:
     virtual void FormActivate() {}
 

@@ -6,6 +6,7 @@
 #include "db/Transaction.h"
 #include "journal/DayHours.h"
 #include "journal/Journal.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TestDb.h"
 
@@ -13,6 +14,7 @@
 #include <QSqlQuery>
 #include <QTest>
 #include <QThread>
+#include <QWheelEvent>
 
 class TestJournal : public QObject {
     Q_OBJECT
@@ -132,6 +134,63 @@ private slots:
         QVERIFY(day(5).isNull()); // the day has no hours; the others keep theirs
         QCOMPARE(day(6).toInt(), 5);
         QCOMPARE(rows(), 1LL);
+    }
+
+    void activationIsTheShowingAndADialogsReturnOnly() {
+        form->today = [d = march5] { return d; };
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QCOMPARE(form->DateT->date(), march5);
+        const QDate later = march5.addDays(3);
+        form->DateT->setDate(later);
+        // The focus leaves for another application's window and comes back: no activation.
+        QWidget elsewhere;
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QCOMPARE(form->DateT->date(), later);
+        // A dialog opened from the journal closes: the journal returns to today.
+        QDialog dialog(form);
+        whenModal([&](QWidget* w) {
+            if (w != &dialog) return false;
+            dialog.reject();
+            return true;
+        });
+        dialog.exec();
+        QTRY_COMPARE(form->DateT->date(), march5);
+        form->hide();
+    }
+
+    void theJournalFollowsItsDatePickerAndDeletesOnTheLinesOwnDay() {
+        t->addLine(worker, oper, march5, 1, 1, 0, 5, 4);
+        const int sixth = t->addLine(worker, oper, march5.addDays(1), 1, 1, 0, 5, 2);
+        t->addLine(worker, oper, march5.addDays(2), 1, 1, 0, 5, 1);
+        t->exec(
+            "insert into accounts_dep.h_tabel (w_id, smena, month, year, d5, d6, d7) values (:w, 1, 3, 2024, "
+            "4, 2, 1)",
+            {{"w", worker}});
+        showDate(march5);
+        QCOMPARE(form->DBGrid2->cellText(0, "time"), QString("4"));
+        // One wheel notch on the day: the grid shows the next day's line.
+        form->DateT->setCurrentSection(QDateTimeEdit::DaySection);
+        QWheelEvent notch(QPointF(5, 5), form->DateT->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(form->DateT, &notch);
+        QCOMPARE(form->DateT->date(), march5.addDays(1));
+        QCOMPARE(form->DBGrid2->cellText(0, "time"), QString("2"));
+        // The arrow keys step it too.
+        QTest::keyClick(form->DateT, Qt::Key_Up);
+        QCOMPARE(form->DBGrid2->cellText(0, "time"), QString("1"));
+        QTest::keyClick(form->DateT, Qt::Key_Down);
+        // A delete recomputes the day of the line it deleted, and no other.
+        select(sixth);
+        shown.answers = {true};
+        form->Button3Click();
+        QVERIFY(day(6).isNull());
+        QCOMPARE(day(5).toInt(), 4);
+        QCOMPARE(day(7).toInt(), 1);
     }
 
     void deleteOnAnEmptyJournalDoesNothing() {
