@@ -1,6 +1,8 @@
 #include "app/Access.h"
 
 #include "app/Form1.h"
+#include "db/Instances.h"
+#include "reports/Form18.h"
 
 #include <QCryptographicHash>
 
@@ -71,6 +73,15 @@ void applyToJournal(Role role, Form1& f) {
     // Open to every role.
     for (QObject* c : std::initializer_list<QObject*>{f.N7->menuAction(), f.N5, f.Button5, f.Button4})
         enable(f, c, true);
+    if (auto* reports = instanceOf<Form18>()) applyToReports(role, *reports);
+}
+
+void applyToReports(Role role, Form18& f) {
+    const bool restricted = role == Role::Foreman || role == Role::Depot;
+    for (QPushButton* b : {f.Button1, f.Button2, f.Button4, f.Button6})
+        b->setEnabled(!restricted);
+    if (role == Role::Depot) f.setKindIndex(1);
+    f.RadioGroup1->setEnabled(role != Role::Depot);
 }
 
 bool mayConfirm(Role role) {

@@ -5,6 +5,7 @@
 #include <QString>
 
 class Form1;
+class Form18;
 class QWidget;
 
 enum class Role { None, Full, Budget, Foreman, Depot };
@@ -22,6 +23,10 @@ void setCurrent(Role role);
 // Enables and disables the main window's controls for the role. A control whose window
 // does not exist in this build stays disabled whatever the role.
 void applyToJournal(Role role, Form1& form);
+// Disables the summary reports window's controls that the role may not use: the foremen and
+// the warehouse keep only "Детальный отчет по продукции" and "Выход"; the warehouse sees
+// finished product only. Also applied by applyToJournal when the window exists.
+void applyToReports(Role role, Form18& form);
 // Whether the role may confirm journal lines by double click.
 bool mayConfirm(Role role);
 } // namespace Access

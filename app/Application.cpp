@@ -19,6 +19,12 @@
 #include "db/Instances.h"
 #include "db/Messages.h"
 #include "journal/Journal.h"
+#include "reports/Form15.h"
+#include "reports/Form16.h"
+#include "reports/Form17.h"
+#include "reports/Form18.h"
+#include "reports/Form20.h"
+#include "reports/Form21.h"
 
 #include <functional>
 #include <QDir>
@@ -89,11 +95,18 @@ void createWindows() {
     create<Form22>();
     create<Form26>();
     create<Form11>();
+    create<Form15>();
+    create<Form16>();
+    create<Form17>();
+    create<Form20>();
+    create<Form21>();
+    create<Form18>();
 
     opens(main, main.N1, &Form5::openCatalogue);
     opens(main, main.N3, &Form3::openCatalogue);
     opens(main, main.N6, &Form8::openCatalogue);
     opens(main, main.N4, &Form4::openCatalogue);
+    opens(main, main.N10, &Form18::openWithDefaultPeriod);
 }
 
 void destroyWindows() {

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QPrinter>
 #include <QPrintPreviewWidget>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QToolBar>
@@ -52,6 +53,9 @@ ReportPreview::ReportPreview(const report::PageModel& model, const PreviewReques
     setObjectName(QStringLiteral("ReportPreview"));
     request_.fileName = safeFileName(request_.fileName);
     setWindowTitle(request.title);
+    // Maximized; its normal size is the whole screen too, for desktops that do not maximize.
+    if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
     // The dialog paints its pages only when it is first shown: the printer is set up before.
     report::setUpPrinter(model_, *printer());
