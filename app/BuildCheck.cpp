@@ -4,6 +4,7 @@
 #include "app/Form23.h"
 #include "app/Program.h"
 #include "db/DataModule6.h"
+#include "db/DbError.h"
 #include "db/Instances.h"
 #include "db/Messages.h"
 
@@ -122,7 +123,17 @@ void run(Form1& form) {
     const BuildStamp build = current();
     form.BuildDate = build.date;
     form.BuildTime = build.time;
-    if (check(the<DataModule6>(), build) != Outcome::Newer) return;
+    Outcome outcome;
+    try {
+        outcome = check(the<DataModule6>(), build);
+    } catch (const ConnectionLost& lost) {
+        // The check repeats every 30 seconds by itself: while the server is away it reports
+        // the loss once (when it is the first to meet it), not at every tick. The check runs
+        // again, and the connection is opened again, at the next tick.
+        if (lost.firstOfOutage()) throw;
+        return;
+    }
+    if (outcome != Outcome::Newer) return;
     // The login window's timer ends the program within 5 seconds even if nobody presses OK:
     // ending the application also closes the message box's own event loop.
     if (Form23* login = instanceOf<Form23>()) login->Timer1->start();

@@ -32,6 +32,8 @@ Outcome check(DataModule6& dm, BuildStamp build);
 
 // The whole check of the main window: fills BuildDate and BuildTime, checks, and on a newer
 // record starts the login window's close timer, shows the message, and ends the program.
+// A lost connection is reported (by the caller's error guard) only when this check is the
+// first to meet it: one message per outage, not one per tick.
 void run(Form1& form);
 
 inline const QString MismatchMessage =

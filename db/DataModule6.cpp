@@ -80,6 +80,8 @@ bool DataModule6::connectTo(const ConnectionSettings& s, QString* error) {
         if (error) *error = db.lastError().text();
         return false;
     }
+    // A lost connection is reported once and opened again by the next statement.
+    DbConnection::follow(db, ConnectionName);
     return true;
 }
 

@@ -9,11 +9,39 @@
 
 class DbError : public std::runtime_error {
 public:
-    explicit DbError(const QString& message) : std::runtime_error(message.toStdString()), message_(message) {}
+    // An empty text (a driver that gave no reason) becomes a sentence of its own: an error
+    // box is never empty.
+    explicit DbError(const QString& message);
     const QString& message() const { return message_; }
 
 private:
     QString message_;
+};
+
+// A statement failed because the connection to the server is gone (the server restarted,
+// the network dropped). The message says so in plain words, says what became of the work,
+// and carries the server's own text as its detail. The next statement opens the connection
+// again; nothing is repeated by itself.
+class ConnectionLost : public DbError {
+public:
+    enum class Work {
+        NotDone,      // a read or a single statement: it did not run
+        NotSaved,     // a transaction: rolled back whole, nothing of it was written
+        SavedUnknown, // its commit was cut off: known only once the server is back
+    };
+    ConnectionLost(const QString& serverText, Work work, bool firstOfOutage);
+    const QString& serverText() const { return serverText_; }
+    Work work() const { return work_; }
+    // The first failure since the connection was last good; later ones of the same outage
+    // (the server still away) are not.
+    bool firstOfOutage() const { return first_; }
+
+    static QString text(Work work);
+
+private:
+    QString serverText_;
+    Work work_;
+    bool first_;
 };
 
 // Shows the text of an error that escaped a handler in one error box.

@@ -1,10 +1,12 @@
 #include "db/Query.h"
 
 #include "db/DbError.h"
+#include "db/Messages.h"
 
 #include <libpq-fe.h>
 #include <QDateTime>
 #include <QHash>
+#include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -185,18 +187,164 @@ void bindAndExec(QSqlQuery& q, const QString& sql, const QMap<QString, QVariant>
         const QString name = it.key().startsWith(':') ? it.key().mid(1) : it.key();
         if (names.contains(name)) q.bindValue(':' + name, it.value());
     }
-    if (!q.exec()) {
-        QString text = q.lastError().databaseText();
-        if (text.isEmpty()) text = q.lastError().text();
-        throw DbError(text.trimmed());
+    if (!q.exec()) DbConnection::raise(q.driver(), q.lastError());
+}
+
+const char* const FollowedProperty = "tabelConnection";
+
+struct ConnectionState {
+    bool lost = false;
+    int transactions = 0;
+    qlonglong pendingCommit = 0; // transaction id of a commit cut off, 0 for none
+};
+
+QHash<QString, ConnectionState>& states() {
+    static QHash<QString, ConnectionState> s;
+    return s;
+}
+
+QSet<Query*>& liveQueries() {
+    static QSet<Query*> q;
+    return q;
+}
+
+// The driver's libpq connection; registered as "PGconn*" or, by its struct name, "pg_conn*".
+bool pgConnection(const QSqlDriver* driver, PGconn** conn) {
+    if (!driver) return false;
+    const QVariant handle = driver->handle();
+    if (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0)
+        return false;
+    *conn = *static_cast<PGconn* const*>(handle.constData());
+    return true;
+}
+
+const QString ReconnectedCaption = QStringLiteral("Табель");
+
+// Asks the reopened server how a commit that was cut off ended, and tells the user.
+void resolvePendingCommit(const QString& name, ConnectionState& state) {
+    if (!state.pendingCommit) return;
+    const qlonglong id = state.pendingCommit;
+    state.pendingCommit = 0;
+    QString status;
+    try {
+        status = DbConnection::transactionStatus(name, id);
+    } catch (const std::exception&) {
+        status.clear();
     }
+    const QString back = QStringLiteral("Связь с сервером базы данных восстановлена. ");
+    if (status == QLatin1String("committed"))
+        messages().information(ReconnectedCaption,
+                               back + QStringLiteral("Изменения, которые сохранялись при обрыве "
+                                                     "связи, сохранены полностью."));
+    else if (status == QLatin1String("aborted") || status == QLatin1String("in progress"))
+        messages().information(ReconnectedCaption,
+                               back +
+                                   QStringLiteral("Изменения, которые сохранялись при обрыве связи, не "
+                                                  "сохранены: ни одна их часть не записана. Повторите их."));
+    else
+        messages().information(ReconnectedCaption,
+                               back +
+                                   QStringLiteral("Сохранились ли изменения, которые сохранялись при обрыве "
+                                                  "связи, сервер не сообщил: проверьте их."));
 }
 } // namespace
 
+void forgetPreparedStatements(const QString& connection) {
+    for (Query* q : liveQueries())
+        if (q->connection_ == connection) {
+            q->prepared_.reset();
+            q->preparedSql_.clear();
+        }
+}
+
+namespace DbConnection {
+
+void follow(const QSqlDatabase& db, const QString& name) {
+    if (QSqlDriver* driver = db.driver()) driver->setProperty(FollowedProperty, name);
+    ConnectionState& state = states()[name];
+    state.lost = false;
+}
+
+QString nameOf(const QSqlDriver* driver) {
+    return driver ? driver->property(FollowedProperty).toString() : QString();
+}
+
+bool isLost(const QString& name) {
+    return states().value(name).lost;
+}
+
+bool isConnectionGone(const QSqlDriver* driver, const QSqlError& error) {
+    if (!driver || !driver->isOpen()) return true;
+    PGconn* conn = nullptr;
+    if (pgConnection(driver, &conn) && (!conn || PQstatus(conn) == CONNECTION_BAD)) return true;
+    // Class 08 (connection exception); 57P01..57P03: the server shut down or is starting.
+    const QString code = error.nativeErrorCode();
+    return code.startsWith(QLatin1String("08")) || code == QLatin1String("57P01") ||
+           code == QLatin1String("57P02") || code == QLatin1String("57P03");
+}
+
+void raise(const QSqlDriver* driver, const QSqlError& error) {
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty()) text = error.text().trimmed();
+    const QString name = nameOf(driver);
+    if (!name.isEmpty() && isConnectionGone(driver, error)) {
+        ConnectionState& state = states()[name];
+        const bool first = !state.lost;
+        state.lost = true;
+        throw ConnectionLost(
+            text, state.transactions > 0 ? ConnectionLost::Work::NotSaved : ConnectionLost::Work::NotDone,
+            first);
+    }
+    throw DbError(text);
+}
+
+bool reopen(const QString& name) {
+    ConnectionState& state = states()[name];
+    if (!state.lost) return true;
+    QSqlDatabase db = QSqlDatabase::database(name, false);
+    if (!db.isValid()) return false;
+    // Statements prepared on the old session are gone with it: drop them before the new one
+    // opens, so none is freed (or run) on the new session by mistake.
+    forgetPreparedStatements(name);
+    db.close();
+    if (!db.open()) return false;
+    follow(db, name);
+    resolvePendingCommit(name, states()[name]);
+    return true;
+}
+
+void ensure(const QString& name, ConnectionLost::Work work) {
+    if (name.isEmpty() || !isLost(name)) return;
+    if (reopen(name)) return;
+    const QSqlDatabase db = QSqlDatabase::database(name, false);
+    throw ConnectionLost(db.lastError().text(), work, false);
+}
+
+void enterTransaction(const QString& name) {
+    if (!name.isEmpty()) ++states()[name].transactions;
+}
+
+void leaveTransaction(const QString& name) {
+    if (!name.isEmpty() && states()[name].transactions > 0) --states()[name].transactions;
+}
+
+void setPendingCommit(const QString& name, qlonglong transactionId) {
+    states()[name].pendingCommit = transactionId;
+}
+
+QString transactionStatus(const QString& name, qlonglong transactionId) {
+    QSqlQuery q(QSqlDatabase::database(name, false));
+    execBound(q, QStringLiteral("select txid_status(:id)::text"), {{QStringLiteral("id"), transactionId}});
+    return q.next() ? q.value(0).toString() : QString();
+}
+
+} // namespace DbConnection
+
 void execBound(QSqlQuery& q, const QString& sql, const QMap<QString, QVariant>& params) {
+    DbConnection::ensure(DbConnection::nameOf(q.driver()));
     // Numeric columns arrive as exact text (money must stay exact to the kopeck).
     q.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    if (!q.prepare(sql)) throw DbError(q.lastError().text());
+    if (!q.prepare(sql)) DbConnection::raise(q.driver(), q.lastError());
     bindAndExec(q, sql, params);
 }
 
@@ -207,6 +355,7 @@ bool startsWithIgnoringCase(const QString& text, const QString& prefix) {
 
 Query::Query(const QString& name, QObject* parent) : QObject(parent) {
     setObjectName(name);
+    liveQueries().insert(this);
 }
 
 void Query::setSql(const QString& sql) {
@@ -215,7 +364,9 @@ void Query::setSql(const QString& sql) {
     params_.clear();
 }
 
-Query::~Query() = default;
+Query::~Query() {
+    liveQueries().remove(this);
+}
 
 void Query::release() {
     close();
@@ -225,15 +376,17 @@ void Query::release() {
 
 void Query::open() {
     if (open_) return;
+    DbConnection::ensure(connection_);
     if (!prepared_ || preparedSql_ != sql_) {
         prepared_ = std::make_unique<QSqlQuery>(QSqlDatabase::database(connection_, false));
         // Not forward-only: the server's whole result arrives at once and is read from there.
         prepared_->setForwardOnly(false);
         prepared_->setNumericalPrecisionPolicy(QSql::HighPrecision);
         if (!prepared_->prepare(sql_)) {
-            const QString text = prepared_->lastError().text();
+            const QSqlError error = prepared_->lastError();
+            const QSqlDriver* driver = prepared_->driver();
             prepared_.reset();
-            throw DbError(text);
+            DbConnection::raise(driver, error);
         }
         preparedSql_ = sql_;
     }

@@ -8,7 +8,11 @@
 #include <functional>
 #include <memory>
 
+#include "db/DbError.h"
+
 class QSqlQuery;
+class QSqlDriver;
+class QSqlError;
 #include <QMap>
 #include <QObject>
 #include <QSqlDatabase>
@@ -67,6 +71,9 @@ public:
     QSqlRecord fields() const { return header_; }
     // Frees the prepared statement (before the connection goes away).
     void release();
+    // Whether the statement is prepared on the server (tests see a re-preparation after a
+    // lost connection through it).
+    bool isPrepared() const { return bool(prepared_); }
 
     // Client-side filter over the loaded rows; the statement is not run again.
     void setFilter(RowFilter filter);
@@ -81,6 +88,7 @@ signals:
 
 private:
     void applyFilter();
+    friend void forgetPreparedStatements(const QString& connection);
 
     QString connection_;
     QString sql_;
@@ -128,6 +136,37 @@ QStringList placeholderNames(const QString& sql);
 // Only the parameters the statement names are bound. Used by Query and Command, and by code
 // that needs a single value.
 void execBound(QSqlQuery& q, const QString& sql, const QMap<QString, QVariant>& params);
+
+// The health of the connections the program follows (the data module's). A statement that
+// fails because its connection is gone marks the connection lost and throws ConnectionLost;
+// the next statement on it opens it again first, the queries prepare their statements anew,
+// and the work goes on. Nothing that failed is run again by itself.
+namespace DbConnection {
+// Follows the loss of `db`, known by `name` (set again after every open of the connection).
+void follow(const QSqlDatabase& db, const QString& name);
+// The followed connection a driver belongs to; empty for any other.
+QString nameOf(const QSqlDriver* driver);
+bool isLost(const QString& name);
+// Before a statement on `name`: a lost connection is opened again; while the server is still
+// away this throws ConnectionLost (work tells what became of the caller's work).
+void ensure(const QString& name, ConnectionLost::Work work = ConnectionLost::Work::NotDone);
+// One attempt to open a lost connection again, without an error; true when it is open.
+bool reopen(const QString& name);
+// The error for a failed statement: ConnectionLost when its connection is gone (which is
+// then marked lost), otherwise DbError with the server's text.
+[[noreturn]] void raise(const QSqlDriver* driver, const QSqlError& error);
+// True when the error (or the state of the driver's connection) means the connection is gone.
+bool isConnectionGone(const QSqlDriver* driver, const QSqlError& error);
+
+// Transactions under way on a connection: a loss inside one rolls it back whole.
+void enterTransaction(const QString& name);
+void leaveTransaction(const QString& name);
+// A commit cut off by a loss whose outcome the server could not be asked about yet: the
+// reopening asks (the transaction's id) and tells the user whether it was saved.
+void setPendingCommit(const QString& name, qlonglong transactionId);
+// "committed", "aborted", "in progress" or empty (unknown) for a transaction id.
+QString transactionStatus(const QString& name, qlonglong transactionId);
+} // namespace DbConnection
 
 // Compares two texts the way a user expects a name search to: letter case ignored,
 // Cyrillic included; true when `text` begins with `prefix`.

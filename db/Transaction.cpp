@@ -3,27 +3,76 @@
 #include "db/DbError.h"
 #include "db/Query.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 
-Transaction::Transaction(QSqlDatabase db) : db_(db) {
-    if (!db_.transaction()) throw DbError(db_.lastError().text());
+Transaction::Transaction(QSqlDatabase db) : db_(db), connection_(DbConnection::nameOf(db.driver())) {
+    DbConnection::ensure(connection_, ConnectionLost::Work::NotSaved);
+    DbConnection::enterTransaction(connection_);
+    if (!db_.transaction()) {
+        DbConnection::leaveTransaction(connection_);
+        DbConnection::raise(db_.driver(), db_.lastError());
+    }
     active_ = true;
 }
 
 Transaction::~Transaction() {
-    if (active_) db_.rollback();
+    if (!active_) return;
+    // On a lost connection the server has rolled back already; the rollback then only fails.
+    if (!DbConnection::isLost(connection_)) db_.rollback();
+    finish();
+}
+
+void Transaction::finish() {
+    active_ = false;
+    DbConnection::leaveTransaction(connection_);
 }
 
 void Transaction::commit() {
     if (!active_) return;
-    if (!db_.commit()) {
-        const QString text = db_.lastError().text();
-        db_.rollback();
-        active_ = false;
-        throw DbError(text);
+    // The transaction's id, if it wrote anything: with it the server can say afterwards whether
+    // a commit that was cut off took place.
+    qlonglong id = 0;
+    {
+        QSqlQuery q(db_);
+        execBound(q, QStringLiteral("select txid_current_if_assigned()"), {});
+        if (q.next()) id = q.value(0).toLongLong();
     }
-    active_ = false;
+    if (db_.commit()) {
+        finish();
+        return;
+    }
+    const QSqlError error = db_.lastError();
+    const QSqlDriver* driver = db_.driver();
+    if (connection_.isEmpty() || !DbConnection::isConnectionGone(driver, error)) {
+        db_.rollback();
+        finish();
+        DbConnection::raise(driver, error);
+    }
+    finish();
+    try {
+        DbConnection::raise(driver, error); // marks the connection lost
+    } catch (const ConnectionLost& lost) {
+        QString status;
+        if (id == 0) {
+            status = QStringLiteral("aborted"); // it wrote nothing
+        } else if (DbConnection::reopen(connection_)) {
+            // A backend that was cut off may still be finishing its transaction: wait (briefly)
+            // until the server knows how it ended.
+            for (int wait = 0; wait < 100; ++wait) {
+                status = DbConnection::transactionStatus(connection_, id);
+                if (status != QLatin1String("in progress")) break;
+                QThread::msleep(50);
+            }
+        } else {
+            DbConnection::setPendingCommit(connection_, id);
+            throw ConnectionLost(lost.serverText(), ConnectionLost::Work::SavedUnknown, lost.firstOfOutage());
+        }
+        if (status == QLatin1String("committed")) return;
+        throw ConnectionLost(lost.serverText(), ConnectionLost::Work::NotSaved, lost.firstOfOutage());
+    }
 }
 
 void lockKey(QSqlDatabase db, LockSpace space, const QString& key) {

@@ -4,6 +4,10 @@
 #include <QSqlDatabase>
 #include <QString>
 
+// When the connection is lost inside it, the server rolls it back whole and ConnectionLost
+// says that nothing was saved. When the commit itself is cut off, the server is asked (on the
+// connection opened again) whether it committed: commit() returns when it did, throws when it
+// did not, and when the server is still away the user is told once it is back.
 class Transaction {
 public:
     explicit Transaction(QSqlDatabase db);
@@ -14,7 +18,10 @@ public:
     void commit();
 
 private:
+    void finish();
+
     QSqlDatabase db_;
+    QString connection_;
     bool active_ = false;
 };
 

@@ -1,0 +1,317 @@
+// A lost server is survived: the journal window against a private cluster of its own that
+// the test stops and starts, and whose backends it terminates between actions and in the
+// middle of a save. One plain Russian message per loss (the build-check timer adds none),
+// the work goes on when the server is back, and no save is ever half-written.
+#include "app/BuildCheck.h"
+#include "app/Form1.h"
+#include "db/DataModule6.h"
+#include "db/DbError.h"
+#include "db/Instances.h"
+#include "db/Transaction.h"
+#include "journal/DayHours.h"
+#include "journal/Journal.h"
+#include "tests/support/RecordingMessages.h"
+#include "tests/support/TestDb.h"
+
+#include <atomic>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+#include <thread>
+
+namespace {
+const QString LostPrefix = QStringLiteral("Нет связи с сервером базы данных. ");
+
+QString cluster() {
+    return qEnvironmentVariable("TABEL_TEST_CLUSTER");
+}
+
+void pgcluster(const QString& command) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    p.start(QStringLiteral(TABEL_SOURCE_DIR "/scripts/pgcluster"), {command, cluster()});
+    QVERIFY(p.waitForFinished(120000));
+    QCOMPARE(p.exitCode(), 0);
+}
+
+// On a thread of its own (the test's thread is inside the save): waits until the program's
+// backend sleeps in the trigger the case put in its way, then cuts it off, by terminating the
+// backend or by stopping the server. Nothing can let the sleeping save go on meanwhile.
+class Cutter {
+public:
+    enum How { Terminate, StopServer };
+    Cutter(const TestDb& t, How how) : settings_(t.settings()), how_(how) {
+        thread_ = std::thread([this] { run(); });
+    }
+    ~Cutter() { thread_.join(); }
+    bool done() const { return done_; }
+
+private:
+    void run() {
+        const QString name = QStringLiteral("cutter");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+            db.setHostName(settings_.server);
+            db.setPort(settings_.port);
+            db.setDatabaseName(settings_.database);
+            db.setUserName(settings_.user);
+            db.setPassword(settings_.password);
+            if (db.open()) {
+                const QDeadlineTimer deadline(30000);
+                int pid = 0;
+                while (!pid && !deadline.hasExpired()) {
+                    QSqlQuery q(db);
+                    q.exec(QStringLiteral("select pid from pg_stat_activity where application_name = 'tabel' "
+                                          "and wait_event = 'PgSleep' and datname = current_database()"));
+                    if (q.next())
+                        pid = q.value(0).toInt();
+                    else
+                        QThread::msleep(20);
+                }
+                if (pid && how_ == Terminate) {
+                    QSqlQuery q(db);
+                    done_ = q.exec(QStringLiteral("select pg_terminate_backend(%1)").arg(pid));
+                }
+                db.close();
+                if (pid && how_ == StopServer) {
+                    QProcess p;
+                    p.start(QStringLiteral(TABEL_SOURCE_DIR "/scripts/pgcluster"), {"stop", cluster()});
+                    done_ = p.waitForFinished(120000) && p.exitCode() == 0;
+                }
+            }
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+
+    ConnectionSettings settings_;
+    How how_;
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+} // namespace
+
+class TestReconnect : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestDb> t;
+    RecordingMessages shown;
+    Form1* form = nullptr;
+    int worker = 0, oper = 0;
+    const QDate march5{2024, 3, 5};
+
+    QVariant day5() {
+        return t->scalar(
+            "select d5 from accounts_dep.h_tabel where w_id=:w and smena=1 and month=3 and year=2024",
+            {{"w", worker}});
+    }
+    qlonglong lines() { return t->scalar("select count(*) from accounts_dep.smena").toLongLong(); }
+    int gridRows() const { return form->DBGrid2->model()->rowCount(); }
+    // The test's own connection to the database, reopened after the server came back.
+    void reconnectFixture() {
+        QSqlDatabase db = t->db();
+        if (!DbConnection::isLost(DataModule6::ConnectionName)) return;
+        QVERIFY(DbConnection::reopen(DataModule6::ConnectionName));
+        QVERIFY(db.isOpen());
+    }
+    void expectOneLossMessage(const QString& work) {
+        QCOMPARE(shown.shown.size(), 1);
+        const ShownMessage& m = shown.shown[0];
+        QCOMPARE(m.kind, ShownMessage::Error);
+        QCOMPARE(m.caption, QString("Ошибка"));
+        QVERIFY2(m.text.startsWith(LostPrefix + work), qPrintable(m.text));
+        QVERIFY2(m.text.contains("\n\nСообщение сервера: "), qPrintable(m.text));
+        shown.clear();
+    }
+    // A journal line of 4 hours with its day in the timesheet.
+    int addLineWithHours() {
+        const int id = t->addLine(worker, oper, march5, 1, 2, 0, 5, 4);
+        t->exec("insert into accounts_dep.h_tabel (w_id, smena, month, year, d5) values (:w, 1, 3, 2024, 4)",
+                {{"w", worker}});
+        return id;
+    }
+
+    // A trigger that makes the program's statement sleep (where the case cuts it off).
+    void sleepIn(const QString& when, const QString& kind = QStringLiteral("trigger")) {
+        t->exec("create function tabel_test_sleep() returns trigger language plpgsql as $$ begin "
+                "if current_setting('application_name') = 'tabel' then perform pg_sleep(60); end if; "
+                "return new; end $$");
+        t->exec(QString("create %1 tabel_test_sleep %2 execute function tabel_test_sleep()").arg(kind, when));
+    }
+    void wakeUp() { t->exec("drop function tabel_test_sleep() cascade"); }
+
+private slots:
+    void initTestCase() { t = std::make_unique<TestDb>("reconnect"); }
+    void cleanupTestCase() { t.reset(); }
+    void init() {
+        // A case that failed half-way may have left the connection lost.
+        if (DbConnection::isLost(DataModule6::ConnectionName)) {
+            if (!QProcess::execute(QStringLiteral(TABEL_SOURCE_DIR "/scripts/pgcluster"),
+                                   {"start", cluster()}))
+                DbConnection::reopen(DataModule6::ConnectionName);
+        }
+        t->exec("drop function if exists tabel_test_sleep() cascade");
+        t->clearData();
+        shown.clear();
+        worker = t->addWorker("Орлов Павел Андреевич");
+        oper = t->addOperation(t->addKind("Сборка"), t->addProduct("Стеллаж СТ-2000"), 0, {5});
+        form = new Form1;
+        registerInstance(form);
+        form->Timer1->stop(); // ticks are driven by the test
+        form->DateT->setDate(march5);
+        form->DateTChange();
+    }
+    void cleanup() {
+        unregisterInstance<Form1>();
+        delete form;
+    }
+
+    // A statement the server refuses on a good connection is no loss: its own message, and a
+    // transaction it breaks is rolled back on the same connection.
+    void refusalOnAGoodConnectionIsNoLoss() {
+        try {
+            Transaction tr(t->db());
+            t->dm().SQL_exec.setSql("insert into accounts_dep.no_such_table values (:v)");
+            t->dm().SQL_exec.setParam("v", 1);
+            t->dm().SQL_exec.exec();
+            QFAIL("no error");
+        } catch (const ConnectionLost& e) {
+            QFAIL(qPrintable("taken for a lost connection: " + e.message()));
+        } catch (const DbError& e) {
+            QVERIFY2(e.message().contains("no_such_table"), qPrintable(e.message()));
+        }
+        QVERIFY(!DbConnection::isLost(DataModule6::ConnectionName));
+        QCOMPARE(t->scalar("select count(*) from accounts_dep.smena").toLongLong(), 0LL);
+    }
+
+    void journalGoesOnAfterTheConnectionWasLostBetweenActions_data() {
+        QTest::addColumn<bool>("restartServer");
+        QTest::newRow("backend terminated") << false;
+        QTest::newRow("server stopped and started") << true;
+    }
+    void journalGoesOnAfterTheConnectionWasLostBetweenActions() {
+        QFETCH(bool, restartServer);
+        const int line = addLineWithHours();
+        form->Button8Click();
+        QCOMPARE(gridRows(), 1);
+        QVERIFY(t->dm().Smena1.isPrepared());
+
+        if (restartServer) {
+            pgcluster("stop");
+            // While it is away: the first action says so; the build check's ticks add nothing.
+            form->Button8->click();
+            expectOneLossMessage("Действие не выполнено.");
+            QCOMPARE(gridRows(), 0);
+            for (int tick = 0; tick < 3; ++tick)
+                form->Timer1Timer();
+            QVERIFY2(shown.shown.isEmpty(), qPrintable(shown.texts().join('\n')));
+            // A user's action while it is still away is answered, again in plain words.
+            form->Button8->click();
+            QCOMPARE(shown.shown.size(), 1);
+            QVERIFY2(shown.shown[0].text.startsWith(LostPrefix), qPrintable(shown.shown[0].text));
+            shown.clear();
+            pgcluster("start");
+        } else {
+            QSqlDatabase other = t->openOther("killer");
+            QSqlQuery kill(other);
+            QVERIFY(
+                kill.exec("select pg_terminate_backend(pid) from pg_stat_activity where application_name = "
+                          "'tabel' and datname = current_database()"));
+            other.close();
+            QSqlDatabase::removeDatabase("killer");
+            form->Button8->click();
+            expectOneLossMessage("Действие не выполнено.");
+        }
+
+        // The next tick reconnects without a word; the journal reads again with its
+        // statements prepared afresh, and saves work again.
+        form->Timer1Timer();
+        QVERIFY2(shown.shown.isEmpty(), qPrintable(shown.texts().join('\n')));
+        QVERIFY(!DbConnection::isLost(DataModule6::ConnectionName));
+        form->Button8->click();
+        QVERIFY2(shown.shown.isEmpty(), qPrintable(shown.texts().join('\n')));
+        QCOMPARE(gridRows(), 1);
+        QVERIFY(form->DBGrid2->query()->locate("id", line));
+        shown.answers = {true};
+        form->Button3->click();
+        QCOMPARE(shown.texts(), QStringList{"Удалить позицию из списка?"});
+        QCOMPARE(lines(), 0LL);
+        QVERIFY(day5().isNull());
+        QCOMPARE(gridRows(), 0);
+    }
+
+    void saveCutOffMidwayIsWhollyUndone_data() {
+        QTest::addColumn<int>("how");
+        QTest::addColumn<QString>("work");
+        QTest::newRow("backend terminated") << int(Cutter::Terminate) << "Изменения не сохранены";
+        // The delete handler re-reads the journal before it reports, and meets the server away.
+        QTest::newRow("server stopped") << int(Cutter::StopServer) << "Действие не выполнено";
+    }
+    void saveCutOffMidwayIsWhollyUndone() {
+        QFETCH(int, how);
+        QFETCH(QString, work);
+        const int line = addLineWithHours();
+        form->Button8Click();
+        QVERIFY(form->DBGrid2->query()->locate("id", line));
+
+        // The delete removes the line inside its transaction, then sleeps in the update of the
+        // day's hours, where it is cut off.
+        sleepIn("before update on accounts_dep.h_tabel for each row");
+        {
+            Cutter cutter(*t, Cutter::How(how));
+            shown.answers = {true};
+            form->Button3->click();
+        }
+        if (how == Cutter::StopServer) pgcluster("start");
+        reconnectFixture();
+        wakeUp();
+        QVERIFY2(shown.shown.size() == 2, qPrintable(shown.texts().join('\n')));
+        QCOMPARE(shown.shown[0].kind, ShownMessage::Question);
+        shown.shown.removeFirst();
+        expectOneLossMessage(work);
+        // Nothing of the delete happened: the line and the day's hours are there.
+        QCOMPARE(
+            t->scalar("select count(*) from accounts_dep.smena where id=:id", {{"id", line}}).toLongLong(),
+            1LL);
+        QCOMPARE(day5().toInt(), 4);
+
+        // And it can be done again, once.
+        form->Button8->click();
+        QVERIFY(form->DBGrid2->query()->locate("id", line));
+        shown.answers = {true};
+        form->Button3->click();
+        QCOMPARE(shown.texts(), QStringList{"Удалить позицию из списка?"});
+        QCOMPARE(lines(), 0LL);
+        QVERIFY(day5().isNull());
+    }
+
+    // The commit itself is cut off (a check deferred to the commit sleeps there): the server
+    // is asked on a fresh connection how the transaction ended, and the caller told.
+    void commitCutOffIsReportedAsNotSaved() {
+        sleepIn("after insert on accounts_dep.h_tabel deferrable initially deferred for each row",
+                "constraint trigger");
+        {
+            Cutter cutter(*t, Cutter::Terminate);
+            try {
+                Transaction tr(t->db());
+                t->addLine(worker, oper, march5, 1, 1, 0, 5, 6);
+                DayHours::afterSave(t->db(), worker, 1, march5);
+                tr.commit();
+                QFAIL("the commit was not cut off");
+            } catch (const ConnectionLost& lost) {
+                QCOMPARE(lost.work(), ConnectionLost::Work::NotSaved);
+                QVERIFY2(lost.message().startsWith(LostPrefix + "Изменения не сохранены"),
+                         qPrintable(lost.message()));
+            }
+            QVERIFY(cutter.done());
+        }
+        // The connection was opened again to ask.
+        QVERIFY(!DbConnection::isLost(DataModule6::ConnectionName));
+        wakeUp();
+        QCOMPARE(lines(), 0LL);
+        QVERIFY(day5().isNull());
+    }
+};
+
+QTEST_MAIN(TestReconnect)
+#include "tst_reconnect.moc"
