@@ -15,6 +15,7 @@
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -275,6 +276,73 @@ private slots:
         QCOMPARE(p.text("total", "sum(summa)")->text, QStringLiteral("18.00"));
         QCOMPARE(p.text("title", "QRLabel1")->text,
                  QStringLiteral("   Отчет за период с 1 Mar 2024 по 1 Apr 2024"));
+    }
+
+    // The detailed report by products sums the lines per product, operation and colour before
+    // grouping by names; its rows must be those of grouping the joined lines directly.
+    void theDetailedReportByProductsHasTheRowsOfItsLinesGroupedByName() {
+        const QString grouped = QStringLiteral(
+            "select izdel.marka, vid_oper.vid vid, oper.naimen, izdel.nom, sum(smena.kol_vo)::numeric as "
+            "kolvo, "
+            "sum(smena.brak) as brk, sum((kol_vo-brak)*smena.cena) as summa, color, "
+            "round((izdel.massa*sum(smena.kol_vo))::numeric,2) as mass "
+            "from accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper "
+            "where smena.o_id=oper.id and smena.i_id=izdel.id and smena.o_id=oper.id and "
+            "oper.vid=vid_oper.id "
+            "and smena.data<:data2 and smena.data>=:data1 group by izdel.nom, marka, vid_oper.vid, "
+            "oper.naimen, "
+            "color,massa order by izdel.nom,marka, vid_oper.vid, oper.naimen, color");
+        const int a = db->addWorker(QStringLiteral("Иванов И.И."));
+        const int b = db->addWorker(QStringLiteral("Петров П.П."));
+        const int group = db->addClassItem(QStringLiteral("Корпуса"));
+        // Two products of one group and brand with different masses, two operations of one kind
+        // on one product, both kinds of output, colours 0, empty, primer and RAL.
+        const int p1 = db->addProduct(QStringLiteral("Корпус КМ-1"), 1.25, group);
+        const int p2 = db->addProduct(QStringLiteral("Корпус КМ-1"), 2.5, group);
+        const int p3 = db->addProduct(QStringLiteral("Корпус КМ-2"), 0.333333, group);
+        const int weld = db->addKind(QStringLiteral("Сварка"));
+        const int paint = db->addKind(QStringLiteral("Покраска"));
+        const QList<int> ops{db->addOperation(weld, p1, 0, {1}),  db->addOperation(weld, p1, 0, {1}),
+                             db->addOperation(paint, p1, 1, {1}), db->addOperation(weld, p2, 0, {1}),
+                             db->addOperation(paint, p3, 0, {1}), db->addOperation(paint, p3, 1, {1})};
+        int n = 0;
+        for (int op : ops) {
+            for (int colour : {0, -1, 1, 9016}) {
+                for (const QDate& day : {Day1, Day1.addDays(9), Day2.addDays(-1), Day2, Day1.addDays(-1)}) {
+                    ++n;
+                    const int line =
+                        db->addLine(n % 2 ? a : b, op, day, 1 + n % 4, 3 + n % 7, n % 3, 0.37 * (n % 5 + 1),
+                                    8, QStringLiteral("no"), std::max(colour, 0));
+                    if (colour < 0)
+                        db->exec("update accounts_dep.smena set color = null where id = :id", {{"id", line}});
+                }
+            }
+        }
+        auto rows = [this](const QString& sql) {
+            QSqlQuery q(db->db());
+            execBound(q, "select * from (" + sql + ") r order by nom, marka, vid, naimen, color",
+                      {{"data1", Day1}, {"data2", Day2}});
+            QStringList out;
+            while (q.next()) {
+                QStringList fields;
+                for (const char* f : {"marka", "vid", "naimen", "nom", "kolvo", "brk", "color", "mass"})
+                    fields << q.value(QLatin1String(f)).toString();
+                fields << QString::number(q.value(QStringLiteral("summa")).toDouble(), 'f', 6);
+                out << fields.join(u'|');
+            }
+            return out;
+        };
+        const QStringList expected = rows(grouped);
+        QCOMPARE(expected.size(), 20); // five kinds of product line, four colours each
+        QCOMPARE(rows(Form21::sql()), expected);
+        // The column types stay those the layout prints (rejects as a whole number).
+        form21->i_Report.setParam(QStringLiteral("data1"), Day1);
+        form21->i_Report.setParam(QStringLiteral("data2"), Day2);
+        form21->i_Report.open();
+        QCOMPARE(
+            form21->i_Report.value(0, form21->i_Report.fieldIndex(QStringLiteral("brk"))).metaType().id(),
+            int(QMetaType::LongLong));
+        form21->i_Report.close();
     }
 
     void anEmptyPeriodGivesTheHeaderAndZeroTotals() {
