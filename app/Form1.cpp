@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -187,6 +188,27 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
     connect(DBGrid2, &QTableView::doubleClicked, this, [this] { guarded([this] { DBGrid2DblClick(); }); });
 
     DBGrid2->setQuery(&the<DataModule6>().Smena1);
+
+    // The keyboard walks the window in reading order: the shift (the arrows choose among the
+    // four), the date, the day off, the lines, the buttons. Tab leaves the grid.
+    DBGrid2->setTabKeyNavigation(false);
+    QWidget* order[] = {RadioButton1, RadioButton2, RadioButton3, RadioButton4, DateT,   CBox1,  DBGrid2,
+                        Button1,      Button2,      Button3,      Button8,      Button5, Button4};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    // Alt+1 .. Alt+4 choose the shift, F3 goes to the date (its day selected).
+    for (int shift = 1; shift <= 4; ++shift) {
+        auto* key = new QShortcut(QKeySequence(Qt::ALT | Qt::Key(Qt::Key_0 + shift)), this);
+        connect(key, &QShortcut::activated, this, [this, shift] {
+            QRadioButton* b = shiftButton(shift);
+            if (b->isEnabled()) b->click();
+        });
+    }
+    auto* toDate = new QShortcut(QKeySequence(Qt::Key_F3), this);
+    connect(toDate, &QShortcut::activated, this, [this] {
+        if (!DateT->isEnabled()) return;
+        DateT->setFocus(Qt::TabFocusReason);
+    });
 }
 
 QList<QAction*> Form1::windowActions() const {
@@ -215,7 +237,8 @@ void Form1::showEvent(QShowEvent* e) {
 }
 
 void Form1::keyPressEvent(QKeyEvent* e) {
-    // Keys of the journal wherever the focus is: Insert adds a line, F5 re-reads.
+    // Keys of the journal wherever the focus is: Insert adds a line, F2 changes the current one,
+    // F5 re-reads.
     auto press = [](QPushButton* b) {
         if (b->isEnabled()) b->click();
     };
@@ -225,6 +248,9 @@ void Form1::keyPressEvent(QKeyEvent* e) {
         return;
     case Qt::Key_F5:
         press(Button8);
+        return;
+    case Qt::Key_F2:
+        press(Button2);
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -236,6 +262,12 @@ void Form1::keyPressEvent(QKeyEvent* e) {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* e) {
+    // Coming into the date by keyboard, the day is selected: "12122026" types a whole date.
+    if (watched == DateT && e->type() == QEvent::FocusIn) {
+        const auto reason = static_cast<QFocusEvent*>(e)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+            QTimer::singleShot(0, DateT, [this] { DateT->setSelectedSection(QDateTimeEdit::DaySection); });
+    }
     if (watched == DateT && e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);
         if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
@@ -269,6 +301,8 @@ void Form1::FormActivate() {
     if (isWeekend(now)) CBox1->setChecked(true);
     Journal::openAll(the<DataModule6>(), DateT->date());
     shownDate_ = DateT->date();
+    // The lines take the keys (Insert, Enter, Delete) as soon as the journal is shown.
+    DBGrid2->setFocus();
 }
 
 void Form1::followDate() {

@@ -16,6 +16,7 @@
 #include <QLocale>
 #include <QRegularExpressionValidator>
 #include <QSqlQuery>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
