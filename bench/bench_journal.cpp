@@ -1,5 +1,5 @@
 // The journal on the benchmark database: re-opening the four journal queries of the busiest
-// date, and one save of a line with its day-hours update. Prints medians and query plans.
+// date, one save through the entry dialog's save, and one delete, each with its day hours. Prints medians and query plans.
 //   bench_journal SOCKET_FOLDER [DATABASE]
 #include "db/DataModule6.h"
 #include "db/DbError.h"
@@ -7,6 +7,7 @@
 #include "db/Transaction.h"
 #include "journal/DayHours.h"
 #include "journal/Journal.h"
+#include "journal/ShiftEntry.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -89,7 +90,9 @@ int main(int argc, char** argv) {
                     median(open), *std::min_element(open.begin(), open.end()),
                     *std::max_element(open.begin(), open.end()), rows);
 
-        // One save: the line and its day hours in one transaction. The saved lines are removed after.
+        // One save through the entry dialog's save: the checks, the duplicate count, the line
+        // and its day hours in one transaction, and the re-read of the shift's journal query.
+        // Each saved line is deleted again (with its day hours) before the next.
         QSqlQuery sample =
             run(dm,
                 "select w_id, o_id, i_id, cena from accounts_dep.smena where data = :d and smena = 1 "
@@ -97,34 +100,39 @@ int main(int argc, char** argv) {
                 {{"d", date}});
         sample.next();
         const int w = sample.value(0).toInt();
+        Journal::openAll(dm, date);
         QVector<double> save, remove;
-        for (int i = 0; i < 40; ++i) {
+        for (int i = 0; i < 60; ++i) {
+            ShiftEntry::Entry e;
+            e.workerId = w;
+            e.operationId = sample.value(1).toInt();
+            e.productId = sample.value(2).toInt();
+            e.price = sample.value(3).toDouble();
+            e.worker = QStringLiteral("bench");
+            e.operation = QStringLiteral("bench; bench; bench");
+            e.kolVo = QStringLiteral("10");
+            e.brak = QStringLiteral("0");
+            e.time = QStringLiteral("0");
+            e.colour = QString::number(90000 + i); // never a duplicate of a real line
+            e.date = date;
+            e.shift = 1;
             QElapsedTimer t;
             t.start();
-            Transaction tr(dm.ADO_DB());
-            DayHours::lockRow(dm.ADO_DB(), w, 1, date);
-            QSqlQuery ins =
-                run(dm,
-                    "insert into accounts_dep.smena(w_id, i_id, o_id, cena, kol_vo, brak, data, smena, "
-                    "color, time, vvod, ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, "
-                    "id_cons_use) values (:w, :i, :o, :cena, 10, 0, :d, 1, 9999, 0, :today, 'no', 0, 0, 0, "
-                    "0, 0, 0) returning id",
-                    {{"w", w},
-                     {"i", sample.value(2)},
-                     {"o", sample.value(1)},
-                     {"cena", sample.value(3)},
-                     {"d", date},
-                     {"today", QDate::currentDate()}});
-            ins.next();
-            const int id = ins.value(0).toInt();
-            DayHours::afterSave(dm.ADO_DB(), w, 1, date);
-            tr.commit();
+            if (ShiftEntry::save(dm, e) != ShiftEntry::Outcome::Saved) throw DbError("the benchmark line was refused");
             save << t.nsecsElapsed() / 1e6;
+            QSqlQuery saved = run(dm, "select id from accounts_dep.smena where data=:d and color=:c",
+                                  {{"d", date}, {"c", 90000 + i}});
+            saved.next();
+            const int id = saved.value(0).toInt();
             t.restart();
             Journal::deleteLine(dm, id, w, 1, date);
             remove << t.nsecsElapsed() / 1e6;
         }
-        std::printf("Save of a line with its day hours: median %.2f ms\n", median(save));
+        save.remove(0, 10); // warm-up
+        remove.remove(0, 10);
+        std::printf("Save through the entry dialog (checks, duplicate count, line, day hours, re-read of the shift's %d lines): median %.2f ms (min %.2f, max %.2f)\n",
+                    dm.smenaQuery(1).recordCount(), median(save), *std::min_element(save.begin(), save.end()),
+                    *std::max_element(save.begin(), save.end()));
         std::printf("Delete of a line with its day hours: median %.2f ms\n", median(remove));
         for (int s = 1; s <= 4; ++s)
             printPlan(dm, s, date);
