@@ -306,7 +306,10 @@ void Form1::FormActivate() {
 }
 
 void Form1::followDate() {
-    if (DateT->date() == shownDate_) return;
+    if (DateT->date() != shownDate_) readDate();
+}
+
+void Form1::readDate() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     struct Restore {
         ~Restore() { QApplication::restoreOverrideCursor(); }
@@ -339,13 +342,7 @@ void Form1::RadioButton4Click() {
 }
 
 void Form1::DateTChange() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    struct Restore {
-        ~Restore() { QApplication::restoreOverrideCursor(); }
-    } restore;
-    shownDate_ = DateT->date();
-    Journal::openAll(the<DataModule6>(), shownDate_);
-    CBox1->setChecked(isWeekend(DateT->date()));
+    readDate();
     DBGrid2->setFocus();
 }
 

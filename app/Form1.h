@@ -101,5 +101,7 @@ private:
     void selectShift(int shift);
     // Re-reads the journal when the picker's date is not the one shown.
     void followDate();
+    // Reads the journal of the picker's date and ticks "Выходной" on a weekend.
+    void readDate();
     QDate shownDate_;
 };

@@ -1,19 +1,26 @@
 #pragma once
-// Spreadsheets in tests: an opener that records the workbooks the program would open, and
-// a reader that reads a written workbook back with openpyxl (support/xlsx_read.py), never
-// with the library that wrote it. Needs XLSX_READER and SYSTEM_PYTHON defined by the build.
+// Spreadsheets in tests: an opener that records the workbooks the program would open (and
+// removes them afterwards), and a reader that reads a written workbook back with openpyxl
+// (support/xlsx_read.py), never with the library that wrote it. Needs XLSX_READER and
+// SYSTEM_PYTHON defined by the build.
 #include "reports/XlsxOpener.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QStringList>
 
 class RecordingOpener final : public SpreadsheetOpener {
 public:
     RecordingOpener() { previous_ = setSpreadsheetOpener(this); }
-    ~RecordingOpener() override { setSpreadsheetOpener(previous_); }
+    ~RecordingOpener() override {
+        setSpreadsheetOpener(previous_);
+        for (const QString& path : std::as_const(opened))
+            QFile::remove(path);
+    }
     bool canOpenWorkbooks() override { return available; }
     bool open(const QString& path) override {
         opened << path;
@@ -26,15 +33,19 @@ private:
     SpreadsheetOpener* previous_ = nullptr;
 };
 
-// The cells of the first sheet, "A1" -> {"value", "type", "number_format", "bold"}.
-inline QJsonObject readFirstSheetCells(const QString& path, QString* error) {
+// The cells of the first sheet, by address ("A1"), as texts; numbers in their shortest form.
+inline QMap<QString, QString> readCells(const QString& path) {
     QProcess reader;
     reader.start(QStringLiteral(SYSTEM_PYTHON), {QStringLiteral(XLSX_READER), path});
-    if (!reader.waitForFinished(60000) || reader.exitStatus() != QProcess::NormalExit ||
-        reader.exitCode() != 0) {
-        *error = QString::fromUtf8(reader.readAllStandardError()) + reader.errorString();
-        return {};
+    if (!reader.waitForFinished(60000) || reader.exitCode() != 0)
+        qFatal("workbook not read: %s", reader.readAllStandardError().constData());
+    const QJsonObject sheet =
+        QJsonDocument::fromJson(reader.readAllStandardOutput())[u"sheets"].toArray().first().toObject();
+    QMap<QString, QString> cells;
+    const QJsonObject all = sheet[u"cells"].toObject();
+    for (auto it = all.begin(); it != all.end(); ++it) {
+        const QJsonValue v = it.value().toObject()[u"value"];
+        cells.insert(it.key(), v.isDouble() ? QString::number(v.toDouble(), 'g', 15) : v.toString());
     }
-    const QJsonObject book = QJsonDocument::fromJson(reader.readAllStandardOutput()).object();
-    return book[u"sheets"].toArray().first().toObject()[u"cells"].toObject();
+    return cells;
 }
