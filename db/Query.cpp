@@ -185,7 +185,12 @@ void bindAndExec(QSqlQuery& q, const QString& sql, const QMap<QString, QVariant>
     const QStringList names = placeholderNames(sql);
     for (auto it = params.begin(); it != params.end(); ++it) {
         const QString name = it.key().startsWith(':') ? it.key().mid(1) : it.key();
-        if (names.contains(name)) q.bindValue(':' + name, it.value());
+        if (!names.contains(name)) continue;
+        // PostgreSQL keeps no character 0 in a text, and the driver would cut the statement
+        // short there: such a text (pasted from somewhere) is refused before the statement.
+        if (it.value().typeId() == QMetaType::QString && it.value().toString().contains(QChar(0)))
+            throw DbError(NulCharacterMessage);
+        q.bindValue(':' + name, it.value());
     }
     if (!q.exec()) DbConnection::raise(q.driver(), q.lastError());
 }

@@ -132,6 +132,11 @@ private:
 // literals and identifiers are no placeholders.
 QStringList placeholderNames(const QString& sql);
 
+// Why a text holding the character 0 is refused (before any statement).
+inline const QString NulCharacterMessage =
+    QStringLiteral("В тексте есть невидимый символ с кодом 0, который база данных не хранит. "
+                   "Уберите его (наберите текст заново) и повторите.");
+
 // Runs one statement on a connection with its parameters bound; throws DbError.
 // Only the parameters the statement names are bound. Used by Query and Command, and by code
 // that needs a single value.

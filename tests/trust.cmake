@@ -16,3 +16,6 @@ set_tests_properties(reconnect PROPERTIES
 
 # The cluster script from a folder of mode 0700 (as made by mktemp -d, or root's home).
 add_test(NAME private_folder_cluster COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-private-folder)
+
+# Every text box that reaches the database or a search, against one table of hostile texts.
+tabel_add_test(hostile SOURCES tst_hostile.cpp LIBS tabel_app tabel_app_teststamp)
