@@ -25,6 +25,7 @@
 #include "reports/Form18.h"
 #include "reports/Form20.h"
 #include "reports/Form21.h"
+#include "timesheets/Form19.h"
 
 #include <functional>
 #include <QDir>
@@ -101,12 +102,18 @@ void createWindows() {
     create<Form20>();
     create<Form21>();
     create<Form18>();
+    create<Form19>();
 
     opens(main, main.N1, &Form5::openCatalogue);
     opens(main, main.N3, &Form3::openCatalogue);
     opens(main, main.N6, &Form8::openCatalogue);
     opens(main, main.N4, &Form4::openCatalogue);
     opens(main, main.N10, &Form18::openWithDefaultPeriod);
+    // The timesheet by time opens on the month of the journal's date.
+    main.unavailable.remove(main.N13);
+    main.N13->setEnabled(true);
+    QObject::connect(main.N13, &QAction::triggered, &main,
+                     [&main] { guarded([&main] { the<Form19>().openMonth(main.DateT->date()); }); });
 }
 
 void destroyWindows() {

@@ -1,0 +1,6 @@
+# The timesheet by time: the month's rebuild against the day-by-day writes and under saves
+# from another workstation, the drawing of day cells, the spreadsheet, the days that differ
+# from the journal.
+tabel_add_test(timesheets SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_timesheets.cpp LIBS tabel_timesheets)
+target_compile_definitions(tst_timesheets PRIVATE
+  XLSX_READER="${CMAKE_CURRENT_LIST_DIR}/support/xlsx_read.py" SYSTEM_PYTHON="/usr/bin/python3")
