@@ -5,6 +5,7 @@
 #include "db/Transaction.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 namespace ProductCatalogue {
 
@@ -50,6 +51,13 @@ bool save(DataModule6& dm, int tag, int id, const QString& typedBrand, const QSt
     const QString brand = typedBrand.trimmed();
     if (brand.isEmpty() || typedMassa.trimmed().isEmpty() || classId == 0) {
         messages().error(Caption::Error, IncompleteMessage);
+        return false;
+    }
+    // The mass column is numeric(18, 6): a text that is no such number is refused here, in
+    // words, rather than by the server.
+    static const QRegularExpression number(QStringLiteral("^[0-9]{1,12}([.,][0-9]{0,6})?$"));
+    if (!number.match(typedMassa.trimmed()).hasMatch()) {
+        messages().error(Caption::Error, MassaMessage);
         return false;
     }
     const bool isNew = tag == NewProduct;

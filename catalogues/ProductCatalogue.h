@@ -16,6 +16,8 @@ inline const QString OperationsQuestion = QStringLiteral("По изделию е
 inline const QString LinesQuestion = QStringLiteral(
     "По изделию есть операции в текущем, предыдущем месяцах и ранее, они будут удалены. Удалить изделие? ");
 inline const QString DeleteQuestion = QStringLiteral("Удалить изделие? ");
+inline const QString MassaMessage =
+    QStringLiteral("Расценка должна быть числом: не больше 12 цифр до точки и 6 после неё.");
 
 // Dialog modes.
 constexpr int NewProduct = 1;
