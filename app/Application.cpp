@@ -26,6 +26,8 @@
 #include "reports/Form20.h"
 #include "reports/Form21.h"
 #include "timesheets/Form19.h"
+#include "timesheets/Form24.h"
+#include "timesheets/Form25.h"
 
 #include <functional>
 #include <QDir>
@@ -103,6 +105,8 @@ void createWindows() {
     create<Form21>();
     create<Form18>();
     create<Form19>();
+    create<Form24>();
+    create<Form25>();
 
     opens(main, main.N1, &Form5::openCatalogue);
     opens(main, main.N3, &Form3::openCatalogue);
@@ -114,6 +118,11 @@ void createWindows() {
     main.N13->setEnabled(true);
     QObject::connect(main.N13, &QAction::triggered, &main,
                      [&main] { guarded([&main] { the<Form19>().openMonth(main.DateT->date()); }); });
+    // "Ср.сд./хоз. работы" opens the household works list on the journal's date.
+    main.unavailable.remove(main.Button5);
+    main.Button5->setEnabled(true);
+    QObject::connect(main.Button5, &QPushButton::clicked, &main,
+                     [&main] { guarded([&main] { the<Form25>().openForDate(main.DateT->date()); }); });
 }
 
 void destroyWindows() {

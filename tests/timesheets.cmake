@@ -4,3 +4,6 @@
 tabel_add_test(timesheets SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_timesheets.cpp LIBS tabel_timesheets)
 target_compile_definitions(tst_timesheets PRIVATE
   XLSX_READER="${CMAKE_CURRENT_LIST_DIR}/support/xlsx_read.py" SYSTEM_PYTHON="/usr/bin/python3")
+# Household works: records, their days, the entry dialog's checks, the list, the average
+# piece rate.
+tabel_add_test(household SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_household.cpp LIBS tabel_timesheets)

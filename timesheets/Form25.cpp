@@ -1,0 +1,175 @@
+#include "timesheets/Form25.h"
+
+#include "db/DataModule6.h"
+#include "db/DbError.h"
+#include "db/Instances.h"
+#include "db/Messages.h"
+#include "timesheets/Form24.h"
+#include "timesheets/Household.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+
+QString Form25::fatigueSql() {
+    return QStringLiteral(
+        "select distinct vo.vid, p.fio, i.s_caption, (f.cnt*f.price) as summ,  f.*, case when f.i_holiday=0 "
+        "then '' "
+        "else '+' end as s_holiday, case when f.i_night=0 then '' else '+' end as s_night "
+        "from accounts_dep.fatigue f, cmn_classifier.item i, accounts_dep.person p,accounts_dep.vid_oper vo, "
+        "accounts_dep.oper o "
+        "where f.id_nom =i.id and p.id=f.id_p and vo.id = f.id_o and o.i_id >=7777 and o.vid >=7777 and "
+        "f.d_date = "
+        ":d_date "
+        "order by p.fio, f.id");
+}
+
+Form25::Form25(QWidget* parent) : FormDialog(parent) {
+    setObjectName(QStringLiteral("Form25"));
+    setWindowTitle(QStringLiteral("Хоз. работы (25)"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    fatigue.setConnectionName(DataModule6::ConnectionName);
+    fatigue.setSql(fatigueSql());
+
+    DBGrid1 = new DbGrid(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setAccessibleName(QStringLiteral("Хоз. работы"));
+    DBGrid1->setQuery(&fatigue);
+    DBGrid1->setColumns({
+        {QStringLiteral("fio"), QStringLiteral("ФИО"), 300},
+        {QStringLiteral("s_caption"), QStringLiteral("Номенклатура"), 267},
+        {QStringLiteral("vid"), QStringLiteral("Работа"), 156},
+        {QStringLiteral("price"), QStringLiteral("Цена"), 80},
+        {QStringLiteral("cnt"), QStringLiteral("Кол-во")},
+        {QStringLiteral("summ"), QStringLiteral("Итого"), 80},
+        {QStringLiteral("s_holiday"), QStringLiteral("Вых."), 33, Qt::AlignCenter},
+        {QStringLiteral("s_night"), QStringLiteral("Ноч."), 64, Qt::AlignCenter},
+    });
+    DBGrid1->viewport()->installEventFilter(this);
+
+    auto button = [this](const QString& caption, const char* name) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QLatin1String(name));
+        b->setAccessibleName(caption);
+        b->setAutoDefault(false);
+        return b;
+    };
+    Button5 = button(QStringLiteral("Добавить"), "Button5");
+    Button6 = button(QStringLiteral("Изменить"), "Button6");
+    Button7 = button(QStringLiteral("Удалить"), "Button7");
+    Button1 = button(QStringLiteral("Расчитать ср.сд."), "Button1");
+    Button8 = button(QStringLiteral("Выход"), "Button8");
+    DTPcker1 = new QDateEdit(this);
+    DTPcker1->setObjectName(QStringLiteral("DTPcker1"));
+    DTPcker1->setAccessibleName(QStringLiteral("Дата"));
+    DTPcker1->setCalendarPopup(true);
+    DTPcker1->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    CBox1 = new QCheckBox(QStringLiteral("Выходной"), this);
+    CBox1->setObjectName(QStringLiteral("CBox1"));
+    CBox1->setAutoFillBackground(true);
+
+    auto* bottom = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{Button5, Button6, Button7, Button1, DTPcker1, CBox1})
+        bottom->addWidget(w);
+    bottom->addStretch();
+    bottom->addWidget(Button8);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(DBGrid1);
+    layout->addLayout(bottom);
+    resize(1060, 480);
+
+    connect(Button5, &QPushButton::clicked, this, [this] { guarded([this] { Button5Click(); }); });
+    connect(Button6, &QPushButton::clicked, this, [this] { guarded([this] { Button6Click(); }); });
+    connect(Button7, &QPushButton::clicked, this, [this] { guarded([this] { Button7Click(); }); });
+    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
+    connect(Button8, &QPushButton::clicked, this, &QDialog::reject);
+    connect(CBox1, &QCheckBox::toggled, this, [this] { CBox1Click(); });
+    // Only the user's change of the date runs the handler; the journal's setting does not.
+    connect(DTPcker1, &QDateEdit::userDateChanged, this, [this] {
+        if (DTPcker1->property("settingDate").toBool()) return;
+        guarded([this] { DTPcker1Change(); });
+    });
+}
+
+bool Form25::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == DBGrid1->viewport() && e->type() == QEvent::MouseButtonDblClick) {
+        guarded([this] { Button6Click(); });
+        return true;
+    }
+    return FormDialog::eventFilter(watched, e);
+}
+
+void Form25::openForDate(const QDate& date) {
+    DTPcker1->setProperty("settingDate", true);
+    DTPcker1->setDate(date);
+    DTPcker1->setProperty("settingDate", false);
+    centreOnScreen(this);
+    exec();
+    fatigue.close();
+}
+
+void Form25::FormActivate() {
+    fatigue.close();
+    fatigue.setParam(QStringLiteral("d_date"), DTPcker1->date());
+    fatigue.open();
+    smena_no = 1;
+}
+
+void Form25::DTPcker1Change() {
+    CBox1->setChecked(DTPcker1->date().dayOfWeek() >= 6);
+    fatigue.close();
+    fatigue.setParam(QStringLiteral("d_date"), DTPcker1->date());
+    fatigue.open();
+}
+
+void Form25::CBox1Click() {
+    QFont f = CBox1->font();
+    f.setBold(CBox1->isChecked());
+    CBox1->setFont(f);
+    QPalette p = palette();
+    if (CBox1->isChecked()) p.setColor(QPalette::Window, QColor(255, 0, 0));
+    CBox1->setPalette(p);
+}
+
+void Form25::reread() {
+    const int at = fatigue.recNo();
+    fatigue.close();
+    fatigue.setParam(QStringLiteral("d_date"), DTPcker1->date());
+    fatigue.open();
+    if (!fatigue.isEmpty() && at > 0) fatigue.setRecNo(at);
+}
+
+void Form25::Button5Click() {
+    Form24& dialog = the<Form24>();
+    dialog.ListDate = DTPcker1->date();
+    dialog.DayOff = CBox1->isChecked();
+    dialog.Shift = smena_no;
+    dialog.prepareNew();
+    if (dialog.run()) reread();
+}
+
+void Form25::Button6Click() {
+    if (fatigue.isEmpty()) return;
+    Form24& dialog = the<Form24>();
+    dialog.ListDate = DTPcker1->date();
+    dialog.DayOff = CBox1->isChecked();
+    dialog.Shift = smena_no;
+    dialog.prepareChange(fatigue.record());
+    if (dialog.run()) reread();
+}
+
+void Form25::Button7Click() {
+    if (fatigue.isEmpty()) return;
+    if (!messages().question(Caption::Delete, QStringLiteral("Удалить позицию из списка?"))) return;
+    Household::remove(the<DataModule6>().ADO_DB(), fatigue.field(QStringLiteral("id")).toInt());
+    reread();
+}
+
+void Form25::Button1Click() {
+    const QDate d = DTPcker1->date();
+    Household::computeAveragePieceRate(the<DataModule6>().ADO_DB(), d.month(), d.year());
+    reread();
+}
