@@ -75,6 +75,22 @@ void Transaction::commit() {
     }
 }
 
+void lockKeys(QSqlDatabase db, const QList<LockRequest>& locks) {
+    if (locks.isEmpty()) return;
+    // The select list is evaluated from left to right: the locks are taken in their order.
+    QStringList calls;
+    QMap<QString, QVariant> params;
+    for (qsizetype i = 0; i < locks.size(); ++i) {
+        calls << QStringLiteral("pg_advisory_xact_lock%1(:s%2, hashtext(:k%2))")
+                     .arg(locks[i].shared ? QStringLiteral("_shared") : QString())
+                     .arg(i);
+        params.insert(QStringLiteral("s%1").arg(i), int(locks[i].space));
+        params.insert(QStringLiteral("k%1").arg(i), locks[i].key);
+    }
+    QSqlQuery q(db);
+    execBound(q, QStringLiteral("select ") + calls.join(QStringLiteral(", ")), params);
+}
+
 void lockKey(QSqlDatabase db, LockSpace space, const QString& key) {
     QSqlQuery q(db);
     execBound(q, QStringLiteral("select pg_advisory_xact_lock(:space, hashtext(:key))"),

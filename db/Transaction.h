@@ -1,6 +1,7 @@
 #pragma once
 // A transaction on a connection that rolls back unless commit() was called, so a save
 // that fails half-way leaves nothing half-done.
+#include <QList>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -32,6 +33,15 @@ enum class LockSpace : int {
     JournalLine = 7003,    // a journal line: worker, operation, product, date, shift, colour
     Operation = 7004,      // a priced operation: kind, kind of output, product
 };
+
+// One advisory lock a statement asks for.
+struct LockRequest {
+    LockSpace space;
+    QString key;
+    bool shared = false;
+};
+// Takes the locks in the order given, in one statement (one trip to the server).
+void lockKeys(QSqlDatabase db, const QList<LockRequest>& locks);
 
 // Takes the transaction-scoped advisory lock on (space, key); waits for another holder.
 // Only meaningful inside a Transaction.

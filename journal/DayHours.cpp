@@ -24,9 +24,13 @@ QString monthKey(const QDate& d) {
 
 namespace DayHours {
 
+QList<LockRequest> rowLocks(int w, int s, const QDate& d) {
+    return {{LockSpace::TimesheetMonth, monthKey(d), true},
+            {LockSpace::TimesheetRow, QStringLiteral("%1/%2/%3").arg(w).arg(s).arg(monthKey(d))}};
+}
+
 void lockRow(QSqlDatabase db, int w, int s, const QDate& d) {
-    lockKeyShared(db, LockSpace::TimesheetMonth, monthKey(d));
-    lockKey(db, LockSpace::TimesheetRow, QStringLiteral("%1/%2/%3").arg(w).arg(s).arg(monthKey(d)));
+    lockKeys(db, rowLocks(w, s, d));
 }
 
 int daySum(QSqlDatabase db, int w, int s, const QDate& d) {
@@ -40,6 +44,10 @@ int daySum(QSqlDatabase db, int w, int s, const QDate& d) {
 
 void afterSave(QSqlDatabase db, int w, int s, const QDate& d) {
     lockRow(db, w, s, d);
+    afterSaveLocked(db, w, s, d);
+}
+
+void afterSaveLocked(QSqlDatabase db, int w, int s, const QDate& d) {
     QSqlQuery count(db);
     execBound(
         count,
@@ -67,6 +75,10 @@ void afterSave(QSqlDatabase db, int w, int s, const QDate& d) {
 
 void recomputeDay(QSqlDatabase db, int w, int s, const QDate& d) {
     lockRow(db, w, s, d);
+    recomputeDayLocked(db, w, s, d);
+}
+
+void recomputeDayLocked(QSqlDatabase db, int w, int s, const QDate& d) {
     const int tim = daySum(db, w, s, d);
     auto params = rowKey(w, s, d);
     params.insert(QStringLiteral("tim"), tim != 0 ? QVariant(tim) : QVariant(QMetaType(QMetaType::Int)));

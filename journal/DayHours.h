@@ -10,6 +10,8 @@
 #include <QDate>
 #include <QSqlDatabase>
 
+#include "db/Transaction.h"
+
 namespace DayHours {
 // The hours of worker w in shift s on date d: 0 when he has no lines there.
 int daySum(QSqlDatabase db, int w, int s, const QDate& d);
@@ -25,4 +27,11 @@ void recomputeDay(QSqlDatabase db, int w, int s, const QDate& d);
 
 // Takes the locks a change of this worker's timesheet row needs (inside a transaction).
 void lockRow(QSqlDatabase db, int w, int s, const QDate& d);
+// Those locks, for a caller that takes them together with others in one statement: the
+// month's shared lock, then the row's.
+QList<LockRequest> rowLocks(int w, int s, const QDate& d);
+
+// afterSave and recomputeDay for a caller that holds the row's locks already.
+void afterSaveLocked(QSqlDatabase db, int w, int s, const QDate& d);
+void recomputeDayLocked(QSqlDatabase db, int w, int s, const QDate& d);
 } // namespace DayHours

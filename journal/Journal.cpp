@@ -33,7 +33,7 @@ void deleteLine(DataModule6& dm, int lineId, int workerId, int shift, const QDat
     dm.DelSmena.setSql(QStringLiteral("delete from accounts_dep.smena where id=:id"));
     dm.DelSmena.setParam(QStringLiteral("id"), lineId);
     dm.DelSmena.exec();
-    DayHours::recomputeDay(dm.ADO_DB(), workerId, shift, date);
+    DayHours::recomputeDayLocked(dm.ADO_DB(), workerId, shift, date);
     t.commit();
 }
 

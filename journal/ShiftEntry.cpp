@@ -90,11 +90,11 @@ Outcome write(QSqlDatabase db, const Entry& e) {
     // while the user reads the message.
     {
         Transaction t(db);
-        lockKey(db, LockSpace::JournalLine, lineKey(e, colour));
 
-        // The day the line leaves, when a change moves it to another worker, shift or date.
-        // Read before any lock and locked with the new day in one order, as a delete locks
-        // its day before it touches the line; then the line itself is locked and read again.
+        // The line's key first (two saves of one line never pass the count together), then the
+        // days: the one the line leaves, when a change moves it to another worker, shift or
+        // date, is read before any lock and locked with the new day in one order, as a delete
+        // locks its day before it touches the line; then the line itself is locked and read again.
         std::optional<DayKey> oldDay;
         auto readOld = [&](bool forUpdate) -> std::optional<DayKey> {
             QSqlQuery old(db);
@@ -110,8 +110,10 @@ Outcome write(QSqlDatabase db, const Entry& e) {
         QList<DayKey> days{newDay};
         if (oldDay && !(*oldDay == newDay)) days << *oldDay;
         std::sort(days.begin(), days.end());
+        QList<LockRequest> locks{{LockSpace::JournalLine, lineKey(e, colour)}};
         for (const DayKey& k : days)
-            DayHours::lockRow(db, k.w, k.s, k.d);
+            locks << DayHours::rowLocks(k.w, k.s, k.d);
+        lockKeys(db, locks);
         if (change) {
             const auto locked = readOld(true);
             if (!locked) return Outcome::Gone;
@@ -160,8 +162,8 @@ Outcome write(QSqlDatabase db, const Entry& e) {
                           "id_cons_use) values(:w, :i, :o, :cena, :kol_vo, :brak, :data, :s, :color, :time, "
                           ":vvod, 'no', 0, 0, 0, 0, 0, 0)"),
                       v);
-        DayHours::afterSave(db, newDay.w, newDay.s, newDay.d);
-        if (oldDay && !(*oldDay == newDay)) DayHours::recomputeDay(db, oldDay->w, oldDay->s, oldDay->d);
+        DayHours::afterSaveLocked(db, newDay.w, newDay.s, newDay.d);
+        if (oldDay && !(*oldDay == newDay)) DayHours::recomputeDayLocked(db, oldDay->w, oldDay->s, oldDay->d);
         t.commit();
         return Outcome::Saved;
     }
