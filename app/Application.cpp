@@ -28,6 +28,7 @@
 #include "timesheets/Form19.h"
 #include "timesheets/Form24.h"
 #include "timesheets/Form25.h"
+#include "timesheets/Form27.h"
 
 #include <functional>
 #include <QDir>
@@ -107,6 +108,7 @@ void createWindows() {
     create<Form19>();
     create<Form24>();
     create<Form25>();
+    create<Form27>();
 
     opens(main, main.N1, &Form5::openCatalogue);
     opens(main, main.N3, &Form3::openCatalogue);
@@ -118,6 +120,10 @@ void createWindows() {
     main.N13->setEnabled(true);
     QObject::connect(main.N13, &QAction::triggered, &main,
                      [&main] { guarded([&main] { the<Form19>().openMonth(main.DateT->date()); }); });
+    opens(main, main.N9, &Form27::openPiecework);
+    opens(main, main.N14, &Form27::openHousehold);
+    opens(main, main.N15, &Form27::openAveragePieceRate);
+    opens(main, main.N17, &Form27::openGeneral);
     // "Ср.сд./хоз. работы" opens the household works list on the journal's date.
     main.unavailable.remove(main.Button5);
     main.Button5->setEnabled(true);

@@ -7,3 +7,7 @@ target_compile_definitions(tst_timesheets PRIVATE
 # Household works: records, their days, the entry dialog's checks, the list, the average
 # piece rate.
 tabel_add_test(household SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_household.cpp LIBS tabel_timesheets)
+# The monthly timesheets: household rows rebuilt, modes, totals, spreadsheet.
+tabel_add_test(timesheets_monthly SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_timesheets_monthly.cpp LIBS tabel_timesheets)
+target_compile_definitions(tst_timesheets_monthly PRIVATE
+  XLSX_READER="${CMAKE_CURRENT_LIST_DIR}/support/xlsx_read.py" SYSTEM_PYTHON="/usr/bin/python3")
