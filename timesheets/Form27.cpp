@@ -197,7 +197,7 @@ void Form27::ComboBox1Change() {
             << GridColumn{QStringLiteral("average_price"), QStringLiteral("Час (р.)"), 66, Qt::AlignCenter,
                           MonthlySheets::showsHourPrice(Tag)};
     DBGrid->setColumns(columns);
-    cur_query->open();
+    MonthlySheets::openMonthQuery(the<DataModule6>().ADO_DB(), *cur_query);
     const auto t = MonthlySheets::totals(the<DataModule6>().ADO_DB(), month(), year());
     DBText4->setText(t.averagePieceRate);
     DBText3->setText(t.householdWorks);
@@ -207,7 +207,8 @@ void Form27::ComboBox1Change() {
 }
 
 void Form27::Button5Click() {
-    cur_query->reopen();
+    cur_query->close();
+    MonthlySheets::openMonthQuery(the<DataModule6>().ADO_DB(), *cur_query);
 }
 
 void Form27::Button3Click() {
@@ -224,7 +225,7 @@ void Form27::Button3Click() {
         PB->setValue(done);
         QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
-    cur_query->open();
+    MonthlySheets::openMonthQuery(the<DataModule6>().ADO_DB(), *cur_query);
 }
 
 void Form27::Button2Click() {

@@ -140,6 +140,20 @@ int nameWidth(int mode, int daysInMonth) {
     return nameBaseWidth(mode) + 20 * (31 - daysInMonth);
 }
 
+void openMonthQuery(QSqlDatabase db, Query& query) {
+    QSqlQuery set(db);
+    execBound(set, QStringLiteral("select set_config('jit', 'off', false)"), {});
+    struct Reset {
+        QSqlDatabase db;
+        ~Reset() {
+            // A failure here (a lost connection) leaves a fresh session, which has the default.
+            QSqlQuery reset(db);
+            reset.exec(QStringLiteral("reset jit"));
+        }
+    } reset{db};
+    query.open();
+}
+
 Totals totals(QSqlDatabase db, int month, int year) {
     const auto p = rangeParams(month, year);
     Totals t;
@@ -173,6 +187,8 @@ void rebuildHousehold(QSqlDatabase db, int month, int year, const std::function<
     // day into the new rows.
     lockKey(db, LockSpace::TimesheetMonth, QStringLiteral("%1-%2").arg(year).arg(month));
     QSqlQuery q(db);
+    // Compiling the month's insert (JIT) would cost more than running it.
+    execBound(q, QStringLiteral("select set_config('jit', 'off', true)"), {});
     execBound(q, QStringLiteral("delete from accounts_dep.h_tabel where smena=0 and month=:m and year=:y"),
               params);
     if (progress) progress(1, days);

@@ -6,6 +6,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+class Query;
+
 namespace MonthlySheets {
 
 // The modes, by the menu item that opens them.
@@ -22,6 +24,11 @@ bool showsHourPrice(int mode);
 // The name column's width: its base plus 20 for each day column the month does not have,
 // so the grid keeps its width.
 int nameWidth(int mode, int daysInMonth);
+
+// Opens a month query with the server's JIT compilation off for it: its estimated cost (a
+// sub-select per worker) makes the server compile it, which takes a second where the query
+// itself takes tens of milliseconds. The session's setting is restored afterwards.
+void openMonthQuery(QSqlDatabase db, Query& query);
 
 // The money of a month: average piece rate records, household works records, piecework, all.
 struct Totals {

@@ -47,6 +47,8 @@ void rebuild(QSqlDatabase db, int month, int year, const std::function<void(int,
     // rows are committed and then write their day into them.
     lockKey(db, LockSpace::TimesheetMonth, monthKey(month, year));
     QSqlQuery q(db);
+    // Compiling the month's insert (JIT) would cost more than running it.
+    execBound(q, QStringLiteral("select set_config('jit', 'off', true)"), {});
     execBound(q, QStringLiteral("delete from accounts_dep.h_tabel where smena>0 and month=:m and year=:y"),
               params);
     if (progress) progress(1, days);
@@ -55,12 +57,13 @@ void rebuild(QSqlDatabase db, int month, int year, const std::function<void(int,
     QString dayColumns, daySums;
     for (int d = 1; d <= 31; ++d) {
         dayColumns += QStringLiteral(", d%1").arg(d);
-        daySums += QStringLiteral(", sum(time) filter (where data=:date1::date+%1)").arg(d - 1);
+        daySums += QStringLiteral(", sum(tim) filter (where data=:date1::date+%1)").arg(d - 1);
     }
     execBound(q,
               QStringLiteral("insert into accounts_dep.h_tabel(smena, w_id, month, year%1) "
-                             "select smena, w_id, :m, :y%2 from accounts_dep.smena "
-                             "where data>=:date1 and data<:date2 and smena>0 group by smena, w_id")
+                             "select smena, w_id, :m, :y%2 from (select smena, w_id, data, sum(time) as tim "
+                             "from accounts_dep.smena where data>=:date1 and data<:date2 and smena>0 "
+                             "group by smena, w_id, data) days group by smena, w_id")
                   .arg(dayColumns, daySums),
               params);
     if (progress) progress(days, days);
