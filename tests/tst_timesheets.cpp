@@ -6,6 +6,7 @@
 #include "db/Transaction.h"
 #include "journal/ShiftEntry.h"
 #include "reports/Form15.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TestDb.h"
 #include "tests/support/Workbook.h"
@@ -307,6 +308,26 @@ private slots:
         QCOMPARE(text("AG4"), "10");
         form->FormActivate();
         QCOMPARE(form->Button2->text(), "Excel");
+    }
+
+    void printingPreviewsTheMonthWithItsCaption() {
+        line(orlov, QDate(2024, 3, 5), 1, 8);
+        TimesheetMonth::rebuild(t->db(), 3, 2024);
+        form->selectMonth(3, 2024);
+        form->ComboBox1Change();
+        QString shownTitle;
+        int rows = -1;
+        whenModal([&](QWidget* preview) {
+            shownTitle = preview->windowTitle();
+            rows = report->H_Tabel.recordCount();
+            preview->close();
+            return true;
+        });
+        form->Button6Click();
+        QCOMPARE(report->QRLabel33->text, "Март 2024 г.");
+        QVERIFY(shownTitle.contains("Март 2024 г."));
+        QCOMPARE(rows, 1);
+        QVERIFY(!report->H_Tabel.isOpen());
     }
 
     void aDayChangedBehindTheProgramIsMarkedUntilARebuild() {
