@@ -1,8 +1,11 @@
 // Household works: records and their day in the household timesheet row, the price with its
 // day-off and night factors, the checks of the entry dialog, deletes and moves that recompute
 // their days, and the average piece rate of a month computed from the journal.
+#include "catalogues/Form26.h"
+#include "catalogues/Form5.h"
 #include "db/DataModule6.h"
 #include "db/Instances.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TestDb.h"
 #include "timesheets/Form24.h"
@@ -19,6 +22,8 @@ class TestHousehold : public QObject {
     RecordingMessages shown;
     Form24* dialog = nullptr;
     Form25* list = nullptr;
+    Form5* workers = nullptr;
+    Form26* items = nullptr;
     int orlov = 0, belova = 0, tables = 0, chairs = 0, table = 0, chair = 0, tableOp = 0, chairOp = 0;
     const QDate tuesday{2024, 3, 5};
     static constexpr double NormPrice = 165.5; // the reserved norm of kind 7777
@@ -51,6 +56,10 @@ class TestHousehold : public QObject {
 private slots:
     void initTestCase() {
         t = std::make_unique<TestDb>("household");
+        workers = new Form5;
+        registerInstance(workers);
+        items = new Form26;
+        registerInstance(items);
         list = new Form25;
         registerInstance(list);
         dialog = new Form24;
@@ -61,6 +70,10 @@ private slots:
         unregisterInstance<Form25>();
         delete dialog;
         delete list;
+        unregisterInstance<Form26>();
+        unregisterInstance<Form5>();
+        delete items;
+        delete workers;
         t.reset();
     }
     void init() {
@@ -205,6 +218,58 @@ private slots:
         QVERIFY(list->CBox1->font().bold());
         list->DTPcker1->setDate(tuesday);
         QVERIFY(!list->CBox1->isChecked());
+    }
+
+    void aRecordIsAddedThroughThePickersAndChangedFromTheList() {
+        list->DTPcker1->setDate(tuesday);
+        list->FormActivate();
+        // "Добавить": the worker and the item are picked in their lists, the hours typed.
+        whenModal([&](QWidget* w) {
+            if (w != dialog) return false;
+            whenModal([&](QWidget* picker) {
+                if (picker != workers) return false;
+                workers->Workers().locate("id", belova);
+                workers->Button2->click();
+                return true;
+            });
+            dialog->Button3->click();
+            whenModal([&](QWidget* picker) {
+                if (picker != items) return false;
+                items->item.locate("id", chairs);
+                items->Button1->click();
+                return true;
+            });
+            dialog->Button4->click();
+            dialog->Edit6->setText("6");
+            dialog->Button1->click();
+            return true;
+        });
+        list->Button5Click();
+        QVERIFY2(shown.shown.isEmpty(), qPrintable(shown.texts().join("; ")));
+        QCOMPARE(list->fatigue.recordCount(), 1);
+        QCOMPARE(list->DBGrid1->cellText(0, "fio"), "Белова Анна Сергеевна");
+        QCOMPARE(list->DBGrid1->cellText(0, "s_caption"), "Стулья");
+        QCOMPARE(day(5, belova, Household::HouseholdWorks, 0).toInt(), 6);
+        // "Изменить": the record's fields are shown, its night flag fixed; new hours written.
+        QString shownName;
+        bool nightFixed = false;
+        whenModal([&](QWidget* w) {
+            if (w != dialog) return false;
+            shownName = dialog->Edit1->text();
+            nightFixed = !dialog->CBox1->isEnabled();
+            dialog->cb_type_work->setCurrentIndex(
+                dialog->cb_type_work->findData(Household::AveragePieceRate));
+            dialog->Edit6->setText("5");
+            dialog->Button1->click();
+            return true;
+        });
+        list->Button6Click();
+        QCOMPARE(shownName, "Белова Анна Сергеевна");
+        QVERIFY(nightFixed);
+        QCOMPARE(list->fatigue.recordCount(), 1);
+        QCOMPARE(list->DBGrid1->cellText(0, "cnt"), "5");
+        QVERIFY(day(5, belova, Household::HouseholdWorks, 0).isNull());
+        QCOMPARE(day(5, belova, Household::AveragePieceRate, 0).toInt(), 5);
     }
 
     void averagePieceRateComesFromTheMonthsJournal_data() {
