@@ -117,6 +117,33 @@ int main(int argc, char** argv) {
                         qPrintable(MonthlySheets::caption(mode)), median(open), q.recordCount());
             q.release();
         }
+        // The three shift grids of the timesheet by time, as its month selection opens them.
+        for (bool withoutJit : {false, true}) {
+            QVector<double> open;
+            int rows = 0;
+            for (int i = 0; i < 7; ++i) {
+                t.restart();
+                rows = 0;
+                for (Query* q : {&dm.H_Tabel_1, &dm.H_Tabel_2, &dm.H_Tabel_3}) {
+                    q->close();
+                    q->setParam("mnth", month);
+                    q->setParam("yea", year);
+                    q->setParam("date1", first);
+                    q->setParam("date2", first.addMonths(1));
+                    if (withoutJit)
+                        MonthlySheets::openMonthQuery(db, *q);
+                    else
+                        q->open();
+                    rows += q->recordCount();
+                }
+                TimesheetMonth::mismatches(db, month, year);
+                open << t.nsecsElapsed() / 1e6;
+            }
+            std::printf(
+                "Timesheet by time, three shift grids and the days differing from the journal (%s): %.1f ms "
+                "(median of 7), %d rows\n",
+                withoutJit ? "JIT off" : "server's JIT setting", median(open), rows);
+        }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "failed: %s\n", e.what());
         return 1;
