@@ -134,7 +134,7 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
     Button4 = make(new QPushButton(QStringLiteral("Выход")), "Button4");
     for (QPushButton* b : {Button1, Button2, Button3, Button8, Button5, Button4})
         b->setAutoDefault(false);
-    // The household works list arrives with its window.
+    // Enabled when the application connects it to the household works list.
     for (QPushButton* b : {Button5}) {
         b->setEnabled(false);
         unavailable.insert(b);
