@@ -27,13 +27,16 @@ void refreshAll(DataModule6& dm) {
 }
 
 void deleteLine(DataModule6& dm, int lineId, int workerId, int shift, const QDate& date) {
-    Transaction t(dm.ADO_DB());
-    DayHours::lockRow(dm.ADO_DB(), workerId, shift, date);
-    dm.DelSmena.clearParams();
-    dm.DelSmena.setSql(QStringLiteral("delete from accounts_dep.smena where id=:id"));
-    dm.DelSmena.setParam(QStringLiteral("id"), lineId);
-    dm.DelSmena.exec();
-    DayHours::recomputeDayLocked(dm.ADO_DB(), workerId, shift, date);
+    deleteLine(dm.ADO_DB(), lineId, workerId, shift, date);
+}
+
+void deleteLine(QSqlDatabase db, int lineId, int workerId, int shift, const QDate& date) {
+    Transaction t(db);
+    DayHours::lockRow(db, workerId, shift, date);
+    QSqlQuery del(db);
+    execBound(del, QStringLiteral("delete from accounts_dep.smena where id=:id"),
+              {{QStringLiteral("id"), lineId}});
+    DayHours::recomputeDayLocked(db, workerId, shift, date);
     t.commit();
 }
 

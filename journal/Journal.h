@@ -3,6 +3,7 @@
 // date, deleting a line with its day hours, and the confirmation mark.
 #include <optional>
 #include <QDate>
+#include <QSqlDatabase>
 #include <QSqlRecord>
 #include <QString>
 
@@ -17,6 +18,8 @@ void refreshAll(DataModule6& dm);
 // Deletes the line and brings the worker's day hours of that shift and date up to date;
 // both are committed together or not at all.
 void deleteLine(DataModule6& dm, int lineId, int workerId, int shift, const QDate& date);
+// The same on any connection (each workstation has its own).
+void deleteLine(QSqlDatabase db, int lineId, int workerId, int shift, const QDate& date);
 
 // The mark a double click gives a line: a confirmed line ("ok", "да") becomes "no",
 // any other becomes "ok".
