@@ -43,13 +43,15 @@ Form15::Form15(QObject* parent) : ReportForm(parent) {
         columns.add(cell);
     }
     columns.add(label(QStringLiteral("Итого"), 264.6, 9.8, heading(10, true), Align::Centre));
+    // Read now: adding the next band may move the bands, and `columns` with them.
+    const double columnsHeight = columns.height;
 
     Band& detail = QuickRep1.add(band(QStringLiteral("detail"), BandKind::Detail, 6.3));
     detail.frame.top = detail.frame.bottom = true;
     detail.frame.style = Qt::DotLine;
     detail.frame.color = RuleGrey;
     // The column header is never left without a row under it at the foot of a page.
-    detail.keepRoomBelow = columns.height;
+    detail.keepRoomBelow = columnsHeight;
     detail.add(value(QStringLiteral("fio"), 0.0, 80.4, Align::Left, heading(10)));
     QString total;
     for (int day = 1; day <= 31; ++day) {

@@ -8,6 +8,7 @@
 // ReportError there, before any row is printed.
 #include "reports/ReportExpression.h"
 
+#include <deque>
 #include <memory>
 #include <QColor>
 #include <QPageLayout>
@@ -81,7 +82,7 @@ struct Band {
     Frame frame;
     // Detail: the row goes on the page only where this much room stays below it.
     double keepRoomBelow = 0;
-    std::vector<Item> items;
+    std::deque<Item> items; // a deque: an item added never moves the ones before it
 
     Item& add(Item item) {
         items.push_back(std::move(item));
@@ -107,7 +108,7 @@ class Definition {
 public:
     PageSetup page;
     std::vector<Group> groups; // outermost first
-    std::vector<Band> bands;   // in print order
+    std::deque<Band> bands;    // in print order; a deque, so a band added never moves another
 
     Band& add(Band band) {
         bands.push_back(std::move(band));
