@@ -134,7 +134,7 @@ protected:
                 } catch (const ConnectionLost&) {
                     ++shared_.lost; // the next statement opens the connection again
                 } catch (const DbError& e) {
-                    fail(e.message());
+                    fail(QString::fromLatin1(OpNames[op]) + QStringLiteral(": ") + e.message());
                 }
             }
             std::lock_guard<std::mutex> lock(shared_.mutex);
@@ -388,7 +388,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot prepare: %s\n", qPrintable(e.message()));
             return 1;
         }
-        const QDate month = shared.dates.first();
+        const QDate month(shared.dates.first().year(), shared.dates.first().month(), 1);
         std::printf("Soak: %d workstations for %d s on %d workers, %d operations, %d dates of %s\n",
                     s.workstations, s.seconds, int(shared.workers.size()), int(shared.operations.size()),
                     int(shared.dates.size()), qPrintable(month.toString(QStringLiteral("MM.yyyy"))));
