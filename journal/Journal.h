@@ -15,8 +15,9 @@ void openAll(DataModule6& dm, const QDate& date);
 // Closes and opens the four again with their current parameters.
 void refreshAll(DataModule6& dm);
 
-// Deletes the line and brings the worker's day hours of that shift and date up to date;
-// both are committed together or not at all.
+// Deletes the line and brings the day hours of the day it is on up to date (the worker,
+// shift and date given are where the caller saw it); both are committed together or not at
+// all. A line already deleted elsewhere changes nothing.
 void deleteLine(DataModule6& dm, int lineId, int workerId, int shift, const QDate& date);
 // The same on any connection (each workstation has its own).
 void deleteLine(QSqlDatabase db, int lineId, int workerId, int shift, const QDate& date);

@@ -83,7 +83,10 @@ QString refusal(const Entry& e) {
     return {};
 }
 
-Outcome write(QSqlDatabase db, const Entry& e) {
+namespace {
+// One attempt of a save; nothing when the line moved to another day between its first read
+// and its lock (then the attempt wrote nothing and is made again).
+std::optional<Outcome> writeOnce(QSqlDatabase db, const Entry& e) {
     const int colour = e.colour.trimmed().isEmpty() ? 0 : e.colour.trimmed().toInt();
     const bool change = e.tag == ChangeLine;
     // A refusal returns before the commit: the transaction rolls back, and no lock is held
@@ -117,9 +120,10 @@ Outcome write(QSqlDatabase db, const Entry& e) {
         if (change) {
             const auto locked = readOld(true);
             if (!locked) return Outcome::Gone;
-            // Moved by another workstation in between: its present day is locked as well.
-            if (!(*locked == *oldDay)) DayHours::lockRow(db, locked->w, locked->s, locked->d);
-            oldDay = locked;
+            // Moved by another workstation in between: its present day is not locked, and
+            // locking it now, out of order, could wait in a circle with a delete that holds
+            // it. Nothing is written yet: the attempt is given up and made again.
+            if (!(*locked == *oldDay)) return std::nullopt;
         }
 
         // Identical lines: same worker, operation, product, date, shift and colour; a change
@@ -167,6 +171,12 @@ Outcome write(QSqlDatabase db, const Entry& e) {
         t.commit();
         return Outcome::Saved;
     }
+}
+} // namespace
+
+Outcome write(QSqlDatabase db, const Entry& e) {
+    for (;;)
+        if (const auto outcome = writeOnce(db, e)) return *outcome;
 }
 
 Outcome save(DataModule6& dm, const Entry& e) {

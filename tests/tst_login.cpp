@@ -9,6 +9,8 @@
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TestDb.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 using Enabled = QMap<QString, bool>;
@@ -165,7 +167,14 @@ private slots:
     }
 
     void codesAreNotInTheProgram() {
-        QFile binary(TABEL_BINARY_DIR "/app/tabel");
+        // The program as it ships: without its symbol table, whose generated names (a sanitizer
+        // build's ".Lubsan_data5938", say) are no text of the program's.
+        QTemporaryDir dir;
+        const QString shipped = dir.filePath("tabel");
+        QProcess strip;
+        strip.start("objcopy", {"--strip-all", TABEL_BINARY_DIR "/app/tabel", shipped});
+        QVERIFY(strip.waitForFinished(60000) && strip.exitCode() == 0);
+        QFile binary(shipped);
         QVERIFY(binary.open(QIODevice::ReadOnly));
         const QByteArray bytes = binary.readAll();
         for (const char* code : {"63175204", "5938", "budget", "depot"})
