@@ -9,8 +9,7 @@
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TestDb.h"
 
-#include <QProcess>
-#include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTest>
 
 using Enabled = QMap<QString, bool>;
@@ -167,18 +166,15 @@ private slots:
     }
 
     void codesAreNotInTheProgram() {
-        // The program as it ships: without its symbol table, whose generated names (a sanitizer
-        // build's ".Lubsan_data5938", say) are no text of the program's.
-        QTemporaryDir dir;
-        const QString shipped = dir.filePath("tabel");
-        QProcess strip;
-        strip.start("objcopy", {"--strip-all", TABEL_BINARY_DIR "/app/tabel", shipped});
-        QVERIFY(strip.waitForFinished(60000) && strip.exitCode() == 0);
-        QFile binary(shipped);
+        QFile binary(TABEL_BINARY_DIR "/app/tabel");
         QVERIFY(binary.open(QIODevice::ReadOnly));
         const QByteArray bytes = binary.readAll();
+        // Names the compiler makes up (a sanitizer build's ".Lubsan_data5938", say) are no text
+        // of the program's.
+        static const QRegularExpression madeUp(QStringLiteral("\\.L[A-Za-z_]+[0-9]+"));
+        const QString text = QString::fromLatin1(bytes).remove(madeUp);
         for (const char* code : {"63175204", "5938", "budget", "depot"})
-            QVERIFY2(!bytes.contains(code), code);
+            QVERIFY2(!text.contains(QLatin1String(code)), code);
     }
 
     void activationShowsTheBuildInTheCaption() {
