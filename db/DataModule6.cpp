@@ -155,17 +155,29 @@ QString DataModule6::vidOperSql() {
 
 QString DataModule6::smenaSql(int shift) {
     const QString n = QString::number(shift);
+    const QString notHidden = shift == 1 ? QStringLiteral("ok!=:ok") : QStringLiteral("ok<>:ok");
+    // A line's worker is the person whose number or whose code is the line's w_id (each such
+    // person gives the line a row). The people are looked up once per worker of the shift,
+    // not once per line: the lookup is an index search on either column, which the server
+    // cannot turn into one hash join, and a busy day has a thousand lines of a few hundred
+    // workers.
+    const QString people = QStringLiteral(
+        "with w as materialized (select distinct w_id from accounts_dep.smena where smena.smena=") +
+        n + QStringLiteral(" and smena.data=:data and ") + notHidden +
+        QStringLiteral("),\n"
+                       "person as materialized (select w.w_id as p_w_id, person.s_caption from w, "
+                       "cmn_contractor.person person where (w.w_id=person.id or person.s_code::t_id=w.w_id))\n");
     const QString head = QStringLiteral(
         "select smena.id, smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id, \n"
         "smena.cena,person.s_caption fio, izdel.marka, vid_oper.vid, (SELECT (CASE naimen WHEN 0 THEN "
         "'Готовая "
         "продукция' ELSE 'Заготовки' END)) as nmn, oper.naimen,  smena.brak, smena.kol_vo::numeric,\n");
     const QString from = QStringLiteral(
-        "from cmn_contractor.person person, accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,"
+        "from person, accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,"
         "accounts_dep.vid_oper \n"
-        "where smena.i_id=izdel.id and smena.o_id=oper.id and (w_id=person.id or s_code::t_id=w_id) and \n");
+        "where smena.i_id=izdel.id and smena.o_id=oper.id and person.p_w_id=smena.w_id and \n");
     if (shift == 1)
-        return head +
+        return people + head +
                QStringLiteral(
                    "round((kol_vo-brak)*smena.cena::numeric, 2) as summa, smena.prize, color,time, "
                    "smena.ok, vvod, smena.id_doc, smena.id_doc_item, smena.f_gds_qty_use, "
@@ -174,7 +186,7 @@ QString DataModule6::smenaSql(int shift) {
                QStringLiteral(
                    "oper.vid=vid_oper.id and smena.smena=1 and smena.data=:data and ok!=:ok order by \n"
                    "fio, izdel.marka, vid_oper.vid, oper.naimen, color");
-    return head +
+    return people + head +
            QStringLiteral(
                "round((kol_vo-brak)*smena.cena::numeric, 2) as summa, smena.prize, smena.id, color,time, "
                "smena.ok, vvod, smena.id_doc, smena.id_doc_item, smena.f_gds_qty_use, "

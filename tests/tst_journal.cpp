@@ -277,6 +277,61 @@ private slots:
         QCOMPARE(day(5).toInt(), 4);
     }
 
+    void eachShiftShowsItsLinesWithEveryPersonOfTheirNumberOrCode() {
+        // The people of a shift are looked up once per worker; the rows must be exactly those of
+        // joining every line with every person whose number or code is its w_id.
+        const int byCode = t->addPerson("Белов Олег", QString::number(worker + 5000)); // no such number
+        const int both = t->addPerson("Ясенев Иван");                                    // code = number
+        t->addPerson("Дубов Пётр", QString::number(both)); // a second person whose code is that number
+        const int paint = t->addOperation(t->addKind("Покраска"), t->addProduct("Бак Б-1"), 1, {2.5});
+        const int otherProduct = t->addOperation(t->addKind("Сборка"), t->addProduct("Анкер А-5"), 0, {1});
+        int n = 0;
+        for (int shift = 1; shift <= 4; ++shift) {
+            for (int w : {worker, worker + 5000, both, 987654}) { // the last one is nobody's
+                for (int op : {oper, paint, otherProduct}) {
+                    ++n;
+                    t->addLine(w, op, march5, shift, 3 + n % 5, n % 2, 1.1 * n, n % 9, "no", n % 3);
+                    t->addLine(w, op, march5.addDays(1), shift, 1, 0, 1, 1); // another day
+                }
+                t->addLine(w, oper, march5, shift, 7, 0, 3.3, 1, Journal::HiddenMark, 4); // hidden
+            }
+        }
+        Q_UNUSED(byCode);
+        for (int shift = 1; shift <= 4; ++shift) {
+            const QString sql = DataModule6::smenaSql(shift);
+            // The same query joining the people line by line.
+            QString plain = sql.mid(sql.indexOf(QStringLiteral("select smena.id")));
+            plain.replace(QStringLiteral("from person,"), QStringLiteral("from cmn_contractor.person person,"));
+            plain.replace(QStringLiteral("person.p_w_id=smena.w_id"),
+                          QStringLiteral("(w_id=person.id or s_code::t_id=w_id)"));
+            QVERIFY(!plain.contains(QStringLiteral("p_w_id")));
+            auto read = [&](const QString& text, QStringList* keys) {
+                QSqlQuery q(t->db());
+                execBound(q, text, {{"data", march5}, {"ok", Journal::HiddenMark}});
+                QStringList out;
+                while (q.next()) {
+                    QStringList fields;
+                    for (int c = 0; c < q.record().count(); ++c)
+                        fields << q.value(c).toString();
+                    out << fields.join(u'|');
+                    *keys << (shift == 1 ? QStringList{q.value("fio").toString(), q.value("marka").toString(),
+                                                       q.value("vid").toString(), q.value("naimen").toString(),
+                                                       q.value("color").toString()}
+                                         : QStringList{q.value("fio").toString()})
+                                 .join(u'|');
+                }
+                return out;
+            };
+            QStringList keys, plainKeys;
+            QStringList rows = read(sql, &keys), plainRows = read(plain, &plainKeys);
+            QCOMPARE(rows.size(), 4 * 3); // Орлов, Белов, Ясенев and Дубов: three lines each
+            QCOMPARE(keys, plainKeys);     // the same order
+            rows.sort();
+            plainRows.sort();
+            QCOMPARE(rows, plainRows);
+        }
+    }
+
     void simultaneousSavesNeverMakeASecondRow() {
         // Two workstations save lines of one worker, shift and month at the same moment,
         // month after month: each month must end with one row holding both days.
