@@ -254,12 +254,49 @@ void resolvePendingCommit(const QString& name, ConnectionState& state) {
 }
 } // namespace
 
+namespace {
+// The statements kept on one connection, owned by its driver (so they go with it).
+class KeptStatements : public QObject {
+public:
+    using QObject::QObject;
+    ~KeptStatements() override {
+        qDeleteAll(queries);
+        qDeleteAll(stale);
+    }
+    // A statement given up is never freed on the server from here: its session is gone, or
+    // the server no longer knows it, and a failed free would break the transaction under way.
+    // It is freed when the connection goes (without a word to the server).
+    void forget() {
+        for (QSqlQuery* q : std::as_const(queries))
+            stale.append(q);
+        queries.clear();
+    }
+    void forget(const QString& sql) {
+        if (QSqlQuery* q = queries.take(sql)) stale.append(q);
+    }
+    QHash<QString, QSqlQuery*> queries;
+    QList<QSqlQuery*> stale;
+    // The server session they were prepared on: a connection opened anew has none of them.
+    const PGconn* session = nullptr;
+    int backend = 0;
+};
+
+KeptStatements* keptStatements(const QSqlDriver* driver, bool create) {
+    if (!driver) return nullptr;
+    auto* kept = driver->findChild<KeptStatements*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!kept && create) kept = new KeptStatements(const_cast<QSqlDriver*>(driver));
+    return kept;
+}
+} // namespace
+
 void forgetPreparedStatements(const QString& connection) {
     for (Query* q : liveQueries())
         if (q->connection_ == connection) {
             q->prepared_.reset();
             q->preparedSql_.clear();
         }
+    const QSqlDatabase db = QSqlDatabase::database(connection, false);
+    if (KeptStatements* kept = db.isValid() ? keptStatements(db.driver(), false) : nullptr) kept->forget();
 }
 
 namespace DbConnection {
@@ -351,6 +388,47 @@ void execBound(QSqlQuery& q, const QString& sql, const QMap<QString, QVariant>& 
     q.setNumericalPrecisionPolicy(QSql::HighPrecision);
     if (!q.prepare(sql)) DbConnection::raise(q.driver(), q.lastError());
     bindAndExec(q, sql, params);
+}
+
+QSqlQuery& execKept(QSqlDatabase db, const QString& sql, const QMap<QString, QVariant>& params) {
+    DbConnection::ensure(DbConnection::nameOf(db.driver()));
+    KeptStatements* kept = keptStatements(db.driver(), true);
+    if (!kept) throw DbError(QStringLiteral("Нет соединения с сервером базы данных"));
+    PGconn* conn = nullptr;
+    if (pgConnection(db.driver(), &conn) && conn) {
+        const int backend = PQbackendPID(conn);
+        if (kept->session != conn || kept->backend != backend) {
+            kept->forget();
+            kept->session = conn;
+            kept->backend = backend;
+        }
+    }
+    QMap<QString, QVariant> values = params;
+    for (const QString& name : placeholderNames(sql))
+        if (!values.contains(name) && !values.contains(':' + name)) values.insert(name, QVariant());
+    for (int attempt = 0;; ++attempt) {
+        QSqlQuery* q = kept->queries.value(sql);
+        if (!q) {
+            auto fresh = std::make_unique<QSqlQuery>(db);
+            fresh->setNumericalPrecisionPolicy(QSql::HighPrecision);
+            if (!fresh->prepare(sql)) DbConnection::raise(fresh->driver(), fresh->lastError());
+            q = fresh.release();
+            kept->queries.insert(sql, q);
+        }
+        try {
+            bindAndExec(*q, sql, values);
+            return *q;
+        } catch (const DbError&) {
+            const QSqlError error = q->lastError();
+            const bool gone = DbConnection::isConnectionGone(q->driver(), error);
+            // 26000: the statement is no longer on the server (its session was opened anew
+            // under it); nothing ran, so it is prepared again and run once more.
+            const bool unknown = error.nativeErrorCode() == QLatin1String("26000");
+            if (gone || unknown) kept->forget(sql);
+            if (unknown && attempt == 0) continue;
+            throw;
+        }
+    }
 }
 
 bool startsWithIgnoringCase(const QString& text, const QString& prefix) {

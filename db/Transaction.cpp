@@ -36,8 +36,7 @@ void Transaction::commit() {
     // a commit that was cut off took place.
     qlonglong id = 0;
     {
-        QSqlQuery q(db_);
-        execBound(q, QStringLiteral("select txid_current_if_assigned()"), {});
+        QSqlQuery& q = execKept(db_, QStringLiteral("select txid_current_if_assigned()"), {});
         if (q.next()) id = q.value(0).toLongLong();
     }
     if (db_.commit()) {
@@ -87,8 +86,7 @@ void lockKeys(QSqlDatabase db, const QList<LockRequest>& locks) {
         params.insert(QStringLiteral("s%1").arg(i), int(locks[i].space));
         params.insert(QStringLiteral("k%1").arg(i), locks[i].key);
     }
-    QSqlQuery q(db);
-    execBound(q, QStringLiteral("select ") + calls.join(QStringLiteral(", ")), params);
+    execKept(db, QStringLiteral("select ") + calls.join(QStringLiteral(", ")), params);
 }
 
 void lockKey(QSqlDatabase db, LockSpace space, const QString& key) {

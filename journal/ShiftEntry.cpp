@@ -100,11 +100,11 @@ std::optional<Outcome> writeOnce(QSqlDatabase db, const Entry& e) {
         // locks its day before it touches the line; then the line itself is locked and read again.
         std::optional<DayKey> oldDay;
         auto readOld = [&](bool forUpdate) -> std::optional<DayKey> {
-            QSqlQuery old(db);
-            execBound(old,
-                      QStringLiteral("select w_id, smena, data from accounts_dep.smena where id=:id") +
-                          (forUpdate ? QStringLiteral(" for update") : QString()),
-                      {{QStringLiteral("id"), e.lineId}});
+            QSqlQuery& old =
+                execKept(db,
+                         QStringLiteral("select w_id, smena, data from accounts_dep.smena where id=:id") +
+                             (forUpdate ? QStringLiteral(" for update") : QString()),
+                         {{QStringLiteral("id"), e.lineId}});
             if (!old.next()) return std::nullopt;
             return DayKey{old.value(0).toInt(), old.value(1).toInt(), old.value(2).toDate()};
         };
@@ -139,8 +139,7 @@ std::optional<Outcome> writeOnce(QSqlDatabase db, const Entry& e) {
             key.insert(QStringLiteral("id"), e.lineId);
         }
         count += QStringLiteral(" and color=:color");
-        QSqlQuery cnt(db);
-        execBound(cnt, count, key);
+        QSqlQuery& cnt = execKept(db, count, key);
         if (cnt.next() && cnt.value(0).toLongLong() > 0) return Outcome::Duplicate;
 
         QMap<QString, QVariant> v = key;
@@ -149,17 +148,16 @@ std::optional<Outcome> writeOnce(QSqlDatabase db, const Entry& e) {
         v.insert(QStringLiteral("brak"), e.brak.trimmed().toInt());
         v.insert(QStringLiteral("time"), e.time.trimmed().toInt());
         v.insert(QStringLiteral("vvod"), QDate::currentDate());
-        QSqlQuery write(db);
         if (change)
-            execBound(
-                write,
+            execKept(
+                db,
                 QStringLiteral(
                     "update accounts_dep.SMENA set w_id=:w, i_id=:i, o_id=:o, cena=:cena, kol_vo=:kol_vo, "
                     "brak=:brak, data=:data, smena=:s, color=:color, time=:time, vvod=:vvod, prize=0, "
                     "id_doc=0, id_doc_item=0, f_gds_qty_use=0, id_gds_use=0, id_cons_use=0 where id=:id"),
                 v);
         else
-            execBound(write,
+            execKept(db,
                       QStringLiteral(
                           "insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, data, smena, "
                           "color, time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, "

@@ -3,10 +3,12 @@
 #include "app/BuildCheck.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
+#include "db/Query.h"
 #include "db/SqlText.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TestDb.h"
 
+#include <QSqlQuery>
 #include <QTest>
 
 class TestDataModule : public QObject {
@@ -274,6 +276,36 @@ private slots:
         cmd.setSql("update accounts_dep.smena set kol_vo=5 where w_id=:w or :brak::int is not null");
         cmd.setParam("w", w + 1);
         QCOMPARE(cmd.exec(), 0);
+    }
+
+    void keptStatementsStartCleanAndOutliveANewSession() {
+        QSqlDatabase other = t->openOther("kept");
+        {
+            const QString sql = "select :a::int as a, :b::int as b";
+            QSqlQuery& first = execKept(other, sql, {{"a", 1}, {"b", 2}});
+            QVERIFY(first.next());
+            QCOMPARE(first.value(1).toInt(), 2);
+            // A value not given this time is null, not the one of the last run.
+            QSqlQuery& second = execKept(other, sql, {{"a", 3}});
+            QCOMPARE(&second, &first); // the same statement, prepared once
+            QVERIFY(second.next());
+            QCOMPARE(second.value(0).toInt(), 3);
+            QVERIFY(second.value(1).isNull());
+            // The connection opened anew has none of the old statements: inside a transaction
+            // the statement is prepared again and the transaction goes on unharmed.
+            other.close();
+            QVERIFY(other.open());
+            QVERIFY(other.transaction());
+            QSqlQuery& third = execKept(other, sql, {{"a", 4}, {"b", 5}});
+            QVERIFY(third.next());
+            QCOMPARE(third.value(1).toInt(), 5);
+            execKept(other, "insert into accounts_dep.vid_oper (vid) values (:v)", {{"v", "Гибка"}});
+            QVERIFY(other.commit());
+        }
+        other.close();
+        other = QSqlDatabase();
+        QSqlDatabase::removeDatabase("kept");
+        QCOMPARE(t->scalar("select count(*) from accounts_dep.vid_oper where vid='Гибка'").toInt(), 1);
     }
 
     void placeholderNames_data() {
