@@ -4,8 +4,10 @@
 #include "db/Messages.h"
 
 #include <libpq-fe.h>
+#include <unordered_map>
 #include <QDateTime>
 #include <QHash>
+#include <QMutex>
 #include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -203,11 +205,23 @@ struct ConnectionState {
     qlonglong pendingCommit = 0; // transaction id of a commit cut off, 0 for none
 };
 
-QHash<QString, ConnectionState>& states() {
-    static QHash<QString, ConnectionState> s;
-    return s;
+// Each connection's state, looked up under a lock: workstations of the soak (and any program
+// with more than one thread) follow their connections each from a thread of its own. A state
+// is only ever read and written by the thread that uses its connection, and stays where it is
+// (the map's nodes never move), so the lock covers the lookup alone.
+ConnectionState& stateOf(const QString& name) {
+    static QMutex mutex;
+    static std::unordered_map<QString, ConnectionState> states;
+    QMutexLocker lock(&mutex);
+    return states[name];
 }
 
+QMutex& liveQueriesMutex() {
+    static QMutex m;
+    return m;
+}
+
+// Under liveQueriesMutex().
 QSet<Query*>& liveQueries() {
     static QSet<Query*> q;
     return q;
@@ -290,6 +304,7 @@ KeptStatements* keptStatements(const QSqlDriver* driver, bool create) {
 } // namespace
 
 void forgetPreparedStatements(const QString& connection) {
+    QMutexLocker lock(&liveQueriesMutex());
     for (Query* q : liveQueries())
         if (q->connection_ == connection) {
             q->prepared_.reset();
@@ -303,7 +318,7 @@ namespace DbConnection {
 
 void follow(const QSqlDatabase& db, const QString& name) {
     if (QSqlDriver* driver = db.driver()) driver->setProperty(FollowedProperty, name);
-    ConnectionState& state = states()[name];
+    ConnectionState& state = stateOf(name);
     state.lost = false;
 }
 
@@ -312,7 +327,7 @@ QString nameOf(const QSqlDriver* driver) {
 }
 
 bool isLost(const QString& name) {
-    return states().value(name).lost;
+    return stateOf(name).lost;
 }
 
 bool isConnectionGone(const QSqlDriver* driver, const QSqlError& error) {
@@ -330,7 +345,7 @@ void raise(const QSqlDriver* driver, const QSqlError& error) {
     if (text.isEmpty()) text = error.text().trimmed();
     const QString name = nameOf(driver);
     if (!name.isEmpty() && isConnectionGone(driver, error)) {
-        ConnectionState& state = states()[name];
+        ConnectionState& state = stateOf(name);
         const bool first = !state.lost;
         state.lost = true;
         throw ConnectionLost(
@@ -341,7 +356,7 @@ void raise(const QSqlDriver* driver, const QSqlError& error) {
 }
 
 bool reopen(const QString& name) {
-    ConnectionState& state = states()[name];
+    ConnectionState& state = stateOf(name);
     if (!state.lost) return true;
     QSqlDatabase db = QSqlDatabase::database(name, false);
     if (!db.isValid()) return false;
@@ -351,7 +366,7 @@ bool reopen(const QString& name) {
     db.close();
     if (!db.open()) return false;
     follow(db, name);
-    resolvePendingCommit(name, states()[name]);
+    resolvePendingCommit(name, stateOf(name));
     return true;
 }
 
@@ -363,15 +378,15 @@ void ensure(const QString& name, ConnectionLost::Work work) {
 }
 
 void enterTransaction(const QString& name) {
-    if (!name.isEmpty()) ++states()[name].transactions;
+    if (!name.isEmpty()) ++stateOf(name).transactions;
 }
 
 void leaveTransaction(const QString& name) {
-    if (!name.isEmpty() && states()[name].transactions > 0) --states()[name].transactions;
+    if (!name.isEmpty() && stateOf(name).transactions > 0) --stateOf(name).transactions;
 }
 
 void setPendingCommit(const QString& name, qlonglong transactionId) {
-    states()[name].pendingCommit = transactionId;
+    stateOf(name).pendingCommit = transactionId;
 }
 
 QString transactionStatus(const QString& name, qlonglong transactionId) {
@@ -438,6 +453,7 @@ bool startsWithIgnoringCase(const QString& text, const QString& prefix) {
 
 Query::Query(const QString& name, QObject* parent) : QObject(parent) {
     setObjectName(name);
+    QMutexLocker lock(&liveQueriesMutex());
     liveQueries().insert(this);
 }
 
@@ -448,6 +464,7 @@ void Query::setSql(const QString& sql) {
 }
 
 Query::~Query() {
+    QMutexLocker lock(&liveQueriesMutex());
     liveQueries().remove(this);
 }
 
