@@ -1,7 +1,7 @@
 #include "timesheets/MonthlySheets.h"
 
 #include "db/Query.h"
-#include "db/Transaction.h"
+#include "timesheets/TimesheetMonth.h"
 
 #include <QDate>
 #include <QSqlQuery>
@@ -180,31 +180,13 @@ Totals totals(QSqlDatabase db, int month, int year) {
 }
 
 void rebuildHousehold(QSqlDatabase db, int month, int year, const std::function<void(int, int)>& progress) {
-    const int days = QDate(year, month, 1).daysInMonth();
-    const auto params = rangeParams(month, year);
-    Transaction tx(db);
-    // Household saves take the month shared (Household::save): they wait, then write their
-    // day into the new rows.
-    lockKey(db, LockSpace::TimesheetMonth, QStringLiteral("%1-%2").arg(year).arg(month));
-    QSqlQuery q(db);
-    // Compiling the month's insert (JIT) would cost more than running it.
-    execBound(q, QStringLiteral("select set_config('jit', 'off', true)"), {});
-    execBound(q, QStringLiteral("delete from accounts_dep.h_tabel where smena=0 and month=:m and year=:y"),
-              params);
-    if (progress) progress(1, days);
-    QString columns, sums;
-    for (int d = 1; d <= 31; ++d) {
-        columns += QStringLiteral(", d%1").arg(d);
-        sums += QStringLiteral(", sum(cnt) filter (where d_date=:date1::date+%1)").arg(d - 1);
-    }
-    execBound(q,
-              QStringLiteral("insert into accounts_dep.h_tabel(i_type, w_id, i_night, month, year%1) "
-                             "select id_o, id_p, i_night, :m, :y%2 from accounts_dep.fatigue "
-                             "where d_date>=:date1 and d_date<:date2 group by id_o, id_p, i_night")
-                  .arg(columns, sums),
-              params);
-    if (progress) progress(days, days);
-    tx.commit();
+    // Household saves take the month shared (Household::save) and wait.
+    TimesheetMonth::replaceMonthRows(
+        db, month, year, QStringLiteral("smena=0 and month=:m and year=:y"),
+        QStringLiteral("insert into accounts_dep.h_tabel(i_type, w_id, i_night, month, year%1) "
+                       "select id_o, id_p, i_night, :m, :y%2 from accounts_dep.fatigue "
+                       "where d_date>=:date1 and d_date<:date2 group by id_o, id_p, i_night"),
+        QStringLiteral("sum(cnt) filter (where d_date=:date1::date+%1)"), progress);
 }
 
 void rebuildHouseholdDayByDay(QSqlDatabase db, int month, int year) {

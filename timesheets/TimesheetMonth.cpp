@@ -39,35 +39,36 @@ QStringList yearChoices(const QDate& today) {
     return years;
 }
 
-void rebuild(QSqlDatabase db, int month, int year, const std::function<void(int, int)>& progress) {
+void replaceMonthRows(QSqlDatabase db, int month, int year, const QString& rows, const QString& insert,
+                      const QString& daySum, const std::function<void(int, int)>& progress) {
     const int days = QDate(year, month, 1).daysInMonth();
     const auto params = monthParams(month, year);
     Transaction tx(db);
-    // Saves of the month take this lock shared (DayHours::lockRow): they wait until the new
-    // rows are committed and then write their day into them.
     lockKey(db, LockSpace::TimesheetMonth, monthKey(month, year));
     QSqlQuery q(db);
     // Compiling the month's insert (JIT) would cost more than running it.
     execBound(q, QStringLiteral("select set_config('jit', 'off', true)"), {});
-    execBound(q, QStringLiteral("delete from accounts_dep.h_tabel where smena>0 and month=:m and year=:y"),
-              params);
+    execBound(q, QStringLiteral("delete from accounts_dep.h_tabel where ") + rows, params);
     if (progress) progress(1, days);
-    // One row per worker and shift with lines in the month; a day without lines stays empty,
-    // a day whose lines have 0 hours holds 0, as a day-by-day write would leave them.
     QString dayColumns, daySums;
     for (int d = 1; d <= 31; ++d) {
         dayColumns += QStringLiteral(", d%1").arg(d);
-        daySums += QStringLiteral(", sum(tim) filter (where data=:date1::date+%1)").arg(d - 1);
+        daySums += QStringLiteral(", ") + daySum.arg(d - 1);
     }
-    execBound(q,
-              QStringLiteral("insert into accounts_dep.h_tabel(smena, w_id, month, year%1) "
-                             "select smena, w_id, :m, :y%2 from (select smena, w_id, data, sum(time) as tim "
-                             "from accounts_dep.smena where data>=:date1 and data<:date2 and smena>0 "
-                             "group by smena, w_id, data) days group by smena, w_id")
-                  .arg(dayColumns, daySums),
-              params);
+    execBound(q, insert.arg(dayColumns, daySums), params);
     if (progress) progress(days, days);
     tx.commit();
+}
+
+void rebuild(QSqlDatabase db, int month, int year, const std::function<void(int, int)>& progress) {
+    // One row per worker and shift with lines in the month; a day without lines stays empty,
+    // a day whose lines have 0 hours holds 0, as a day-by-day write would leave them.
+    replaceMonthRows(db, month, year, QStringLiteral("smena>0 and month=:m and year=:y"),
+                     QStringLiteral("insert into accounts_dep.h_tabel(smena, w_id, month, year%1) "
+                                    "select smena, w_id, :m, :y%2 from (select smena, w_id, data, sum(time) as tim "
+                                    "from accounts_dep.smena where data>=:date1 and data<:date2 and smena>0 "
+                                    "group by smena, w_id, data) days group by smena, w_id"),
+                     QStringLiteral("sum(tim) filter (where data=:date1::date+%1)"), progress);
 }
 
 void rebuildDayByDay(QSqlDatabase db, int month, int year) {

@@ -29,6 +29,16 @@ QStringList yearChoices(const QDate& today = QDate::currentDate());
 // `progress(done, total)` is told after each step.
 void rebuild(QSqlDatabase db, int month, int year, const std::function<void(int, int)>& progress = {});
 
+// What the month rebuilds of the shift rows and of the household rows share: in one
+// transaction holding the month's lock exclusively (the saves of the month take it shared,
+// wait, and then write their day into the new rows), the rows `rows` selects (a condition on
+// accounts_dep.h_tabel) are deleted and those `insert` selects are written. `insert` names
+// the day columns "%1" and their values "%2"; a day's value is `daySum` with "%1" the day's
+// offset from :date1. The statements are given :m, :y, :date1 and :date2 (the first day of
+// the month and of the next).
+void replaceMonthRows(QSqlDatabase db, int month, int year, const QString& rows, const QString& insert,
+                      const QString& daySum, const std::function<void(int, int)>& progress);
+
 // The same rows written the slow way, a count, update or insert per worker and shift for
 // every day of the month, statement by statement. Kept to check (and time) the rebuild above
 // against; the program itself does not use it.
