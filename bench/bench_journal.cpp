@@ -1,6 +1,7 @@
 // The journal on the benchmark database: re-opening the four journal queries of the busiest
 // date, one save through the entry dialog's save, and one delete, each with its day hours. Prints medians and query plans.
 //   bench_journal SOCKET_FOLDER [DATABASE]
+#include "bench/BenchSupport.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 #include "db/Instances.h"
@@ -17,11 +18,6 @@
 #include <QSqlQuery>
 
 namespace {
-double median(QVector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0 : v[v.size() / 2];
-}
-
 QSqlQuery run(DataModule6& dm, const QString& sql, const QMap<QString, QVariant>& params = {}) {
     QSqlQuery q(dm.ADO_DB());
     execBound(q, sql, params);
@@ -43,20 +39,8 @@ void printPlan(DataModule6& dm, int shift, const QDate& date) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 2) {
-        std::fprintf(stderr, "usage: bench_journal SOCKET_FOLDER [DATABASE]\n");
-        return 2;
-    }
-    ConnectionSettings settings;
-    settings.server = args[1];
-    settings.database = args.value(2, "vemor_erp");
     DataModule6 dm;
-    registerInstance(&dm);
-    QString error;
-    if (!dm.connectTo(settings, &error)) {
-        std::fprintf(stderr, "cannot connect: %s\n", qPrintable(error));
-        return 1;
-    }
+    if (const int status = connectBench(dm, args, "bench_journal SOCKET_FOLDER [DATABASE]")) return status;
     try {
         for (int s = 1; s <= 4; ++s)
             dm.smenaQuery(s).setParam("ok", Journal::HiddenMark);

@@ -4,6 +4,7 @@
 // before the current one is printed as the monthly hours summary too.
 //   bench_report SOCKET_FOLDER [DATABASE] [PDF_FOLDER]
 // With PDF_FOLDER the last PDF of each report is kept there.
+#include "bench/BenchSupport.h"
 #include "db/DataModule6.h"
 #include "db/Instances.h"
 #include "reports/Form15.h"
@@ -24,11 +25,6 @@
 #include <QTemporaryDir>
 
 namespace {
-double median(QVector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0 : v[v.size() / 2];
-}
-
 double ms(const QElapsedTimer& t) {
     return double(t.nsecsElapsed()) / 1e6;
 }
@@ -100,20 +96,8 @@ double previewFirstPage(const report::PageModel& model) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 2) {
-        std::fprintf(stderr, "usage: bench_report SOCKET_FOLDER [DATABASE] [PDF_FOLDER]\n");
-        return 2;
-    }
-    ConnectionSettings settings;
-    settings.server = args[1];
-    settings.database = args.value(2, QStringLiteral("vemor_erp"));
     DataModule6 dm;
-    registerInstance(&dm);
-    QString error;
-    if (!dm.connectTo(settings, &error)) {
-        std::fprintf(stderr, "cannot connect: %s\n", qPrintable(error));
-        return 1;
-    }
+    if (const int status = connectBench(dm, args, "bench_report SOCKET_FOLDER [DATABASE] [PDF_FOLDER]")) return status;
     QTemporaryDir scratch;
     const QString keep = args.value(3);
     auto pdfPath = [&](const QString& name) {

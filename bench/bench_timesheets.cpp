@@ -3,6 +3,7 @@
 // or insert per worker and shift for every day), both giving the same rows; then opening
 // each of the four monthly timesheets of that month, with their totals. Prints medians.
 //   bench_timesheets SOCKET_FOLDER [DATABASE]
+#include "bench/BenchSupport.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 #include "db/Instances.h"
@@ -16,11 +17,6 @@
 #include <QSqlQuery>
 
 namespace {
-double median(QVector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0 : v[v.size() / 2];
-}
-
 QSqlQuery run(QSqlDatabase db, const QString& sql, const QMap<QString, QVariant>& params = {}) {
     QSqlQuery q(db);
     execBound(q, sql, params);
@@ -47,20 +43,8 @@ QString shiftRows(QSqlDatabase db, int month, int year) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 2) {
-        std::fprintf(stderr, "usage: bench_timesheets SOCKET_FOLDER [DATABASE]\n");
-        return 2;
-    }
-    ConnectionSettings settings;
-    settings.server = args[1];
-    settings.database = args.value(2, "vemor_erp");
     DataModule6 dm;
-    registerInstance(&dm);
-    QString error;
-    if (!dm.connectTo(settings, &error)) {
-        std::fprintf(stderr, "cannot connect: %s\n", qPrintable(error));
-        return 1;
-    }
+    if (const int status = connectBench(dm, args, "bench_timesheets SOCKET_FOLDER [DATABASE]")) return status;
     QSqlDatabase db = dm.ADO_DB();
     try {
         QSqlQuery busiest =
