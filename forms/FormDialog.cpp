@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 
 namespace {
@@ -76,4 +77,13 @@ void centreOnScreen(QWidget* window) {
         frame.moveCenter(screen->availableGeometry().center());
         window->move(frame.topLeft());
     }
+}
+
+QPushButton* formButton(QWidget* window, const QString& caption, const char* objectName,
+                        const QString& accessibleName) {
+    auto* b = new QPushButton(caption, window);
+    b->setObjectName(QLatin1String(objectName));
+    b->setAccessibleName(accessibleName.isEmpty() ? caption : accessibleName);
+    b->setAutoDefault(false);
+    return b;
 }

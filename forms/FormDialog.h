@@ -4,6 +4,8 @@
 // message box or a popup, or switching to another application and back, is no activation.
 #include <QDialog>
 
+class QPushButton;
+
 class FormDialog : public QDialog {
     Q_OBJECT
 public:
@@ -25,3 +27,8 @@ private:
 
 // Places a window about to be shown in the middle of its screen.
 void centreOnScreen(QWidget* window);
+
+// A push button of a window, found by what it says: its caption is its accessible name (unless
+// another is given). Enter in the window never presses it by itself.
+QPushButton* formButton(QWidget* window, const QString& caption, const char* objectName,
+                        const QString& accessibleName = {});

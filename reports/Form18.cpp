@@ -82,11 +82,8 @@ Form18::Form18(QWidget* parent) : FormDialog(parent) {
     period->addWidget(Label2, 1, 0);
     period->addWidget(DTPicker2, 1, 1);
 
-    auto button = [this](const QString& text, const char* name) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        return b;
+    auto button = [this](const QString& caption, const char* name, const QString& accessible = {}) {
+        return formButton(this, caption, name, accessible);
     };
     Button4 = button(QStringLiteral("Отчет по рабочим"), "Button4");
     Button2 = button(QStringLiteral("Отчет по продукции"), "Button2");

@@ -83,12 +83,8 @@ Form19::Form19(QWidget* parent) : FormDialog(parent) {
     DBGrid2 = grids[1];
     DBGrid3 = grids[2];
 
-    auto button = [this](const QString& caption, const char* name) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAccessibleName(caption);
-        b->setAutoDefault(false);
-        return b;
+    auto button = [this](const QString& caption, const char* name, const QString& accessible = {}) {
+        return formButton(this, caption, name, accessible);
     };
     Button1 = button(QStringLiteral("Перестроить"), "Button1");
     Button2 = button(QStringLiteral("Excel"), "Button2");

@@ -38,11 +38,7 @@ Form24::Form24(QWidget* parent) : FormDialog(parent) {
         return e;
     };
     auto button = [this](const QString& caption, const char* name, const QString& accessible = {}) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAccessibleName(accessible.isEmpty() ? caption : accessible);
-        b->setAutoDefault(false);
-        return b;
+        return formButton(this, caption, name, accessible);
     };
     Edit1 = edit("Edit1", QStringLiteral("ФИО"));
     Edit1->setReadOnly(true);

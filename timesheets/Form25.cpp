@@ -49,12 +49,8 @@ Form25::Form25(QWidget* parent) : FormDialog(parent) {
     });
     DBGrid1->viewport()->installEventFilter(this);
 
-    auto button = [this](const QString& caption, const char* name) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAccessibleName(caption);
-        b->setAutoDefault(false);
-        return b;
+    auto button = [this](const QString& caption, const char* name, const QString& accessible = {}) {
+        return formButton(this, caption, name, accessible);
     };
     Button5 = button(QStringLiteral("Добавить"), "Button5");
     Button6 = button(QStringLiteral("Изменить"), "Button6");

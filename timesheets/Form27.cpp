@@ -80,12 +80,8 @@ Form27::Form27(QWidget* parent) : FormDialog(parent) {
     QLabel* l3 = label(QStringLiteral("Хоз. работы:"), &DBText3, "DBText3");
     QLabel* l2 = label(QStringLiteral("Сделка:"), &DBText2, "DBText2");
     QLabel* l1 = label(QStringLiteral("Итого:"), &DBText1, "DBText1");
-    auto button = [this](const QString& caption, const char* name) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAccessibleName(caption);
-        b->setAutoDefault(false);
-        return b;
+    auto button = [this](const QString& caption, const char* name, const QString& accessible = {}) {
+        return formButton(this, caption, name, accessible);
     };
     Button2 = button(QStringLiteral("Excel"), "Button2");
     Button2->setMinimumWidth(120);
