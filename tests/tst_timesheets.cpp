@@ -8,6 +8,7 @@
 #include "reports/Form15.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/RecordingMessages.h"
+#include "tests/support/SaveDuringRebuild.h"
 #include "tests/support/TestDb.h"
 #include "tests/support/Workbook.h"
 #include "timesheets/Form19.h"
@@ -168,50 +169,26 @@ private slots:
         const QDate day5(2024, 3, 5);
         line(orlov, day5, 1, 4);
         line(belova, day5.addDays(1), 1, 3);
-        QThread* station = nullptr;
         ShiftEntry::Outcome outcome{};
-        // Watched from a connection of its own: inside the rebuild's transaction the server's
-        // activity view would not change.
-        auto watcher = std::make_unique<QSqlDatabase>(t->openOther("watcher"));
         // Between the rebuild's delete and its insert another workstation saves a line of
         // the month; it must wait for the rebuild and then write its day into the new row.
-        TimesheetMonth::rebuild(t->db(), 3, 2024, [&](int done, int) {
-            if (station || done != 1) return;
-            station = QThread::create([&] {
-                {
-                    QSqlDatabase db = t->openOther("station");
-                    ShiftEntry::Entry e;
-                    e.workerId = orlov;
-                    e.operationId = assembly;
-                    e.productId = product;
-                    e.price = 5;
-                    e.worker = "Орлов П. А.";
-                    e.operation = "Стол СТ-1; Сборка; Готовая продукция";
-                    e.kolVo = "2";
-                    e.brak = "0";
-                    e.time = "5";
-                    e.date = day5.addDays(2);
-                    e.shift = 1;
-                    outcome = ShiftEntry::write(db, e);
-                    db.close();
-                }
-                QSqlDatabase::removeDatabase("station");
-            });
-            station->start();
-            for (int tries = 0; tries < 500; ++tries) {
-                QSqlQuery w(*watcher);
-                w.exec("select count(*) from pg_stat_activity where wait_event_type='Lock' and "
-                       "datname=current_database()");
-                if (w.next() && w.value(0).toLongLong() == 1) break;
-                QThread::msleep(10);
-            }
-        });
-        watcher->close();
-        watcher.reset();
-        QSqlDatabase::removeDatabase("watcher");
-        QVERIFY(station);
-        QVERIFY(station->wait(20000));
-        delete station;
+        QVERIFY(saveDuringRebuild(
+            *t, [&](const auto& progress) { TimesheetMonth::rebuild(t->db(), 3, 2024, progress); },
+            [&](QSqlDatabase db) {
+                ShiftEntry::Entry e;
+                e.workerId = orlov;
+                e.operationId = assembly;
+                e.productId = product;
+                e.price = 5;
+                e.worker = "Орлов П. А.";
+                e.operation = "Стол СТ-1; Сборка; Готовая продукция";
+                e.kolVo = "2";
+                e.brak = "0";
+                e.time = "5";
+                e.date = day5.addDays(2);
+                e.shift = 1;
+                outcome = ShiftEntry::write(db, e);
+            }));
         QCOMPARE(outcome, ShiftEntry::Outcome::Saved);
         QCOMPARE(day(5, orlov, 1, 3, 2024).toInt(), 4);
         QCOMPARE(day(7, orlov, 1, 3, 2024).toInt(), 5);

@@ -4,6 +4,7 @@
 #include "db/DataModule6.h"
 #include "db/Instances.h"
 #include "tests/support/RecordingMessages.h"
+#include "tests/support/SaveDuringRebuild.h"
 #include "tests/support/TestDb.h"
 #include "tests/support/Workbook.h"
 #include "timesheets/Form27.h"
@@ -126,43 +127,21 @@ private slots:
     void aHouseholdSaveDuringTheRebuildKeepsItsHours() {
         const QDate d(2024, 3, 5);
         household(orlov, Household::HouseholdWorks, d, 8);
-        QThread* station = nullptr;
         bool saved = false;
-        auto watcher = std::make_unique<QSqlDatabase>(t->openOther("watcher"));
         // Between the rebuild's delete and its insert another workstation writes a record of
         // the month: it waits, then adds its hours to the rebuilt row.
-        MonthlySheets::rebuildHousehold(t->db(), 3, 2024, [&](int done, int) {
-            if (station || done != 1) return;
-            station = QThread::create([&] {
-                {
-                    QSqlDatabase db = t->openOther("station");
-                    Household::Record r;
-                    r.nomId = tables;
-                    r.kind = Household::HouseholdWorks;
-                    r.worker = orlov;
-                    r.date = d;
-                    r.hours = "3";
-                    r.normPrice = 100;
-                    saved = Household::save(db, r);
-                    db.close();
-                }
-                QSqlDatabase::removeDatabase("station");
-            });
-            station->start();
-            for (int tries = 0; tries < 500; ++tries) {
-                QSqlQuery w(*watcher);
-                w.exec("select count(*) from pg_stat_activity where wait_event_type='Lock' and "
-                       "datname=current_database()");
-                if (w.next() && w.value(0).toLongLong() == 1) break;
-                QThread::msleep(10);
-            }
-        });
-        watcher->close();
-        watcher.reset();
-        QSqlDatabase::removeDatabase("watcher");
-        QVERIFY(station);
-        QVERIFY(station->wait(20000));
-        delete station;
+        QVERIFY(saveDuringRebuild(
+            *t, [&](const auto& progress) { MonthlySheets::rebuildHousehold(t->db(), 3, 2024, progress); },
+            [&](QSqlDatabase db) {
+                Household::Record r;
+                r.nomId = tables;
+                r.kind = Household::HouseholdWorks;
+                r.worker = orlov;
+                r.date = d;
+                r.hours = "3";
+                r.normPrice = 100;
+                saved = Household::save(db, r);
+            }));
         QVERIFY(saved);
         QCOMPARE(t->scalar("select count(*) from accounts_dep.h_tabel").toLongLong(), 1);
         QCOMPARE(t->scalar("select d5 from accounts_dep.h_tabel where i_type=7777").toInt(), 11);
