@@ -14,6 +14,7 @@
 #include "reports/XlsxOpener.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/RecordingMessages.h"
+#include "tests/support/RecordingViewer.h"
 #include "tests/support/TestDb.h"
 #include "tests/support/Workbook.h"
 
@@ -26,25 +27,6 @@
 #include <QtTest>
 
 using namespace report;
-
-namespace {
-
-class RecordingViewer final : public ReportViewer {
-public:
-    RecordingViewer() { previous_ = setReportViewer(this); }
-    ~RecordingViewer() override { setReportViewer(previous_); }
-    void preview(const PageModel& model, const PreviewRequest& request) override {
-        models.push_back(model);
-        requests.push_back(request);
-    }
-    std::vector<PageModel> models;
-    std::vector<PreviewRequest> requests;
-
-private:
-    ReportViewer* previous_ = nullptr;
-};
-
-} // namespace
 
 class TestForm18 : public QObject {
     Q_OBJECT

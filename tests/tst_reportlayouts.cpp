@@ -8,6 +8,7 @@
 #include "reports/ReportPainter.h"
 #include "reports/ReportPreview.h"
 #include "tests/support/RecordingMessages.h"
+#include "tests/support/RecordingViewer.h"
 #include "tests/support/TestDb.h"
 
 #include <memory>
@@ -25,24 +26,6 @@ namespace {
 
 const QDate Day1(2024, 3, 1);
 const QDate Day2(2024, 4, 1);
-
-// Records what a report handler shows instead of opening the preview window.
-class RecordingViewer final : public ReportViewer {
-public:
-    RecordingViewer() { previous_ = setReportViewer(this); }
-    ~RecordingViewer() override { setReportViewer(previous_); }
-    void preview(const PageModel& model, const PreviewRequest& request) override {
-        models.push_back(model);
-        requests.push_back(request);
-        if (whileShown) whileShown();
-    }
-    std::vector<PageModel> models;
-    std::vector<PreviewRequest> requests;
-    std::function<void()> whileShown;
-
-private:
-    ReportViewer* previous_ = nullptr;
-};
 
 QString pdfText(const QString& path) {
     QProcess p;
