@@ -1,5 +1,6 @@
 // The journal on the benchmark database: re-opening the four journal queries of the busiest
-// date, one save through the entry dialog's save, and one delete, each with its day hours. Prints medians and query plans.
+// date, one save through the entry dialog's save, and one delete, each with its day hours. Prints medians and
+// query plans.
 //   bench_journal SOCKET_FOLDER [DATABASE]
 #include "bench/BenchSupport.h"
 #include "db/DataModule6.h"
@@ -134,7 +135,8 @@ int main(int argc, char** argv) {
         }
         for (QVector<double>* v : {&save, &remove, &write, &reread})
             v->remove(0, 10); // warm-up
-        std::printf("Save through the entry dialog (checks, duplicate count, line, day hours, re-read of the shift's %d lines): median %.2f ms (min %.2f, max %.2f)\n",
+        std::printf("Save through the entry dialog (checks, duplicate count, line, day hours, re-read of the "
+                    "shift's %d lines): median %.2f ms (min %.2f, max %.2f)\n",
                     dm.smenaQuery(1).recordCount(), median(save), *std::min_element(save.begin(), save.end()),
                     *std::max_element(save.begin(), save.end()));
         std::printf("  of which the write (one transaction): median %.2f ms; the re-read: median %.2f ms\n",

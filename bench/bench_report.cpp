@@ -97,7 +97,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     DataModule6 dm;
-    if (const int status = connectBench(dm, args, "bench_report SOCKET_FOLDER [DATABASE] [PDF_FOLDER]")) return status;
+    if (const int status = connectBench(dm, args, "bench_report SOCKET_FOLDER [DATABASE] [PDF_FOLDER]"))
+        return status;
     QTemporaryDir scratch;
     const QString keep = args.value(3);
     auto pdfPath = [&](const QString& name) {

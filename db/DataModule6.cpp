@@ -161,12 +161,14 @@ QString DataModule6::smenaSql(int shift) {
     // not once per line: the lookup is an index search on either column, which the server
     // cannot turn into one hash join, and a busy day has a thousand lines of a few hundred
     // workers.
-    const QString people = QStringLiteral(
-        "with w as materialized (select distinct w_id from accounts_dep.smena where smena.smena=") +
+    const QString people =
+        QStringLiteral(
+            "with w as materialized (select distinct w_id from accounts_dep.smena where smena.smena=") +
         n + QStringLiteral(" and smena.data=:data and ") + notHidden +
-        QStringLiteral("),\n"
-                       "person as materialized (select w.w_id as p_w_id, person.s_caption from w, "
-                       "cmn_contractor.person person where (w.w_id=person.id or person.s_code::t_id=w.w_id))\n");
+        QStringLiteral(
+            "),\n"
+            "person as materialized (select w.w_id as p_w_id, person.s_caption from w, "
+            "cmn_contractor.person person where (w.w_id=person.id or person.s_code::t_id=w.w_id))\n");
     const QString head = QStringLiteral(
         "select smena.id, smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id, \n"
         "smena.cena,person.s_caption fio, izdel.marka, vid_oper.vid, (SELECT (CASE naimen WHEN 0 THEN "

@@ -4,7 +4,6 @@
 #include "db/Messages.h"
 
 #include <libpq-fe.h>
-#include <unordered_map>
 #include <QDateTime>
 #include <QHash>
 #include <QMutex>
@@ -14,6 +13,7 @@
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlResult>
+#include <unordered_map>
 
 namespace {
 int digits(const char* p, int n) {

@@ -34,11 +34,11 @@ void lockRow(QSqlDatabase db, int w, int s, const QDate& d) {
 }
 
 int daySum(QSqlDatabase db, int w, int s, const QDate& d) {
-    QSqlQuery& q =
-        execKept(db,
-                 QStringLiteral("select sum(time) as tim from accounts_dep.smena where w_id=:w and smena=:s and "
-                                "data=:data group by w_id, smena, data"),
-                 {{QStringLiteral("w"), w}, {QStringLiteral("s"), s}, {QStringLiteral("data"), d}});
+    QSqlQuery& q = execKept(
+        db,
+        QStringLiteral("select sum(time) as tim from accounts_dep.smena where w_id=:w and smena=:s and "
+                       "data=:data group by w_id, smena, data"),
+        {{QStringLiteral("w"), w}, {QStringLiteral("s"), s}, {QStringLiteral("data"), d}});
     return q.next() ? q.value(0).toInt() : 0;
 }
 
@@ -48,27 +48,27 @@ void afterSave(QSqlDatabase db, int w, int s, const QDate& d) {
 }
 
 void afterSaveLocked(QSqlDatabase db, int w, int s, const QDate& d) {
-    QSqlQuery& count =
-        execKept(db,
-                 QStringLiteral("select count(w_id) as cnt from accounts_dep.h_tabel where w_id=:w and smena=:s "
-                                "and month=:m and year=:y"),
-                 rowKey(w, s, d));
+    QSqlQuery& count = execKept(
+        db,
+        QStringLiteral("select count(w_id) as cnt from accounts_dep.h_tabel where w_id=:w and smena=:s "
+                       "and month=:m and year=:y"),
+        rowKey(w, s, d));
     const qlonglong cnt = count.next() ? count.value(0).toLongLong() : 0;
     const int tim = daySum(db, w, s, d);
     auto params = rowKey(w, s, d);
     params.insert(QStringLiteral("tim"), tim);
     if (cnt != 0)
         execKept(db,
-                  QStringLiteral("update accounts_dep.h_tabel set %1=:tim where w_id=:w and smena=:s and "
-                                 "month=:m and year=:y")
-                      .arg(dayColumn(d)),
-                  params);
+                 QStringLiteral("update accounts_dep.h_tabel set %1=:tim where w_id=:w and smena=:s and "
+                                "month=:m and year=:y")
+                     .arg(dayColumn(d)),
+                 params);
     else
         execKept(db,
-                  QStringLiteral("insert into accounts_dep.h_tabel(smena, w_id, month, year, %1) "
-                                 "values(:s, :w, :m, :y, :tim)")
-                      .arg(dayColumn(d)),
-                  params);
+                 QStringLiteral("insert into accounts_dep.h_tabel(smena, w_id, month, year, %1) "
+                                "values(:s, :w, :m, :y, :tim)")
+                     .arg(dayColumn(d)),
+                 params);
 }
 
 void recomputeDay(QSqlDatabase db, int w, int s, const QDate& d) {
@@ -80,12 +80,11 @@ void recomputeDayLocked(QSqlDatabase db, int w, int s, const QDate& d) {
     const int tim = daySum(db, w, s, d);
     auto params = rowKey(w, s, d);
     params.insert(QStringLiteral("tim"), tim != 0 ? QVariant(tim) : QVariant(QMetaType(QMetaType::Int)));
-    execKept(
-        db,
-        QStringLiteral("update accounts_dep.h_tabel set %1=:tim where w_id=:w and smena=:s and month=:m "
-                       "and year=:y")
-            .arg(dayColumn(d)),
-        params);
+    execKept(db,
+             QStringLiteral("update accounts_dep.h_tabel set %1=:tim where w_id=:w and smena=:s and month=:m "
+                            "and year=:y")
+                 .arg(dayColumn(d)),
+             params);
 }
 
 } // namespace DayHours

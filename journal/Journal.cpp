@@ -33,7 +33,8 @@ void deleteLine(DataModule6& dm, int lineId, int workerId, int shift, const QDat
 void deleteLine(QSqlDatabase db, int lineId, int workerId, int shift, const QDate& date) {
     Transaction t(db);
     DayHours::lockRow(db, workerId, shift, date);
-    execKept(db, QStringLiteral("delete from accounts_dep.smena where id=:id"), {{QStringLiteral("id"), lineId}});
+    execKept(db, QStringLiteral("delete from accounts_dep.smena where id=:id"),
+             {{QStringLiteral("id"), lineId}});
     DayHours::recomputeDayLocked(db, workerId, shift, date);
     t.commit();
 }

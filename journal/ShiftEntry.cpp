@@ -158,12 +158,12 @@ std::optional<Outcome> writeOnce(QSqlDatabase db, const Entry& e) {
                 v);
         else
             execKept(db,
-                      QStringLiteral(
-                          "insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, data, smena, "
-                          "color, time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, "
-                          "id_cons_use) values(:w, :i, :o, :cena, :kol_vo, :brak, :data, :s, :color, :time, "
-                          ":vvod, 'no', 0, 0, 0, 0, 0, 0)"),
-                      v);
+                     QStringLiteral(
+                         "insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, data, smena, "
+                         "color, time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, "
+                         "id_cons_use) values(:w, :i, :o, :cena, :kol_vo, :brak, :data, :s, :color, :time, "
+                         ":vvod, 'no', 0, 0, 0, 0, 0, 0)"),
+                     v);
         DayHours::afterSaveLocked(db, newDay.w, newDay.s, newDay.d);
         if (oldDay && !(*oldDay == newDay)) DayHours::recomputeDayLocked(db, oldDay->w, oldDay->s, oldDay->d);
         t.commit();

@@ -281,7 +281,7 @@ private slots:
         // The people of a shift are looked up once per worker; the rows must be exactly those of
         // joining every line with every person whose number or code is its w_id.
         const int byCode = t->addPerson("Белов Олег", QString::number(worker + 5000)); // no such number
-        const int both = t->addPerson("Ясенев Иван");                                    // code = number
+        const int both = t->addPerson("Ясенев Иван");                                  // code = number
         t->addPerson("Дубов Пётр", QString::number(both)); // a second person whose code is that number
         const int paint = t->addOperation(t->addKind("Покраска"), t->addProduct("Бак Б-1"), 1, {2.5});
         const int otherProduct = t->addOperation(t->addKind("Сборка"), t->addProduct("Анкер А-5"), 0, {1});
@@ -301,7 +301,8 @@ private slots:
             const QString sql = DataModule6::smenaSql(shift);
             // The same query joining the people line by line.
             QString plain = sql.mid(sql.indexOf(QStringLiteral("select smena.id")));
-            plain.replace(QStringLiteral("from person,"), QStringLiteral("from cmn_contractor.person person,"));
+            plain.replace(QStringLiteral("from person,"),
+                          QStringLiteral("from cmn_contractor.person person,"));
             plain.replace(QStringLiteral("person.p_w_id=smena.w_id"),
                           QStringLiteral("(w_id=person.id or s_code::t_id=w_id)"));
             QVERIFY(!plain.contains(QStringLiteral("p_w_id")));
@@ -314,10 +315,11 @@ private slots:
                     for (int c = 0; c < q.record().count(); ++c)
                         fields << q.value(c).toString();
                     out << fields.join(u'|');
-                    *keys << (shift == 1 ? QStringList{q.value("fio").toString(), q.value("marka").toString(),
-                                                       q.value("vid").toString(), q.value("naimen").toString(),
-                                                       q.value("color").toString()}
-                                         : QStringList{q.value("fio").toString()})
+                    *keys << (shift == 1
+                                  ? QStringList{q.value("fio").toString(), q.value("marka").toString(),
+                                                q.value("vid").toString(), q.value("naimen").toString(),
+                                                q.value("color").toString()}
+                                  : QStringList{q.value("fio").toString()})
                                  .join(u'|');
                 }
                 return out;
@@ -325,7 +327,7 @@ private slots:
             QStringList keys, plainKeys;
             QStringList rows = read(sql, &keys), plainRows = read(plain, &plainKeys);
             QCOMPARE(rows.size(), 4 * 3); // Орлов, Белов, Ясенев and Дубов: three lines each
-            QCOMPARE(keys, plainKeys);     // the same order
+            QCOMPARE(keys, plainKeys); // the same order
             rows.sort();
             plainRows.sort();
             QCOMPARE(rows, plainRows);

@@ -63,12 +63,13 @@ void replaceMonthRows(QSqlDatabase db, int month, int year, const QString& rows,
 void rebuild(QSqlDatabase db, int month, int year, const std::function<void(int, int)>& progress) {
     // One row per worker and shift with lines in the month; a day without lines stays empty,
     // a day whose lines have 0 hours holds 0, as a day-by-day write would leave them.
-    replaceMonthRows(db, month, year, QStringLiteral("smena>0 and month=:m and year=:y"),
-                     QStringLiteral("insert into accounts_dep.h_tabel(smena, w_id, month, year%1) "
-                                    "select smena, w_id, :m, :y%2 from (select smena, w_id, data, sum(time) as tim "
-                                    "from accounts_dep.smena where data>=:date1 and data<:date2 and smena>0 "
-                                    "group by smena, w_id, data) days group by smena, w_id"),
-                     QStringLiteral("sum(tim) filter (where data=:date1::date+%1)"), progress);
+    replaceMonthRows(
+        db, month, year, QStringLiteral("smena>0 and month=:m and year=:y"),
+        QStringLiteral("insert into accounts_dep.h_tabel(smena, w_id, month, year%1) "
+                       "select smena, w_id, :m, :y%2 from (select smena, w_id, data, sum(time) as tim "
+                       "from accounts_dep.smena where data>=:date1 and data<:date2 and smena>0 "
+                       "group by smena, w_id, data) days group by smena, w_id"),
+        QStringLiteral("sum(tim) filter (where data=:date1::date+%1)"), progress);
 }
 
 void rebuildDayByDay(QSqlDatabase db, int month, int year) {
