@@ -242,7 +242,12 @@ void Form11::Button4Click() {
     const bool picked = list.openPicker(PickerTag, Tag == ShiftEntry::ChangeLine ? SelOId : 0);
     applyPaint();
     Edit6Exit();
-    if (picked) (Edit5->isEnabled() && Edit3->text() != QLatin1String("0") ? Edit5 : Edit3)->setFocus();
+    if (picked) {
+        // The next box to type in, its text selected: typing replaces the "0" it holds.
+        QLineEdit* next = Edit5->isEnabled() && Edit3->text() != QLatin1String("0") ? Edit5 : Edit3;
+        next->setFocus();
+        next->selectAll();
+    }
 }
 
 void Form11::Edit6Exit() {

@@ -414,13 +414,15 @@ private slots:
             QTest::keyClick(dialog->Button4, Qt::Key_Return);
             if (dialog->focusWidget() == dialog->Edit3) steps << "quantity next";
             QTest::keyClicks(dialog->Edit3, "4x0");
+            if (dialog->Edit3->text() == "40") steps << "typed over the 0";
             QTest::keyClick(dialog->Edit3, Qt::Key_Tab);
             QTest::keyClicks(dialog->Edit6, "8");
             QTest::keyClick(dialog->Edit6, Qt::Key_Return); // "Запись" is the default button
             return true;
         });
         QTest::keyClick(journal, Qt::Key_Insert);
-        QCOMPARE(steps, (QList<QString>{"dialog", "workers", "operations", "quantity next"}));
+        QCOMPARE(steps,
+                 (QList<QString>{"dialog", "workers", "operations", "quantity next", "typed over the 0"}));
         QCOMPARE(shown.texts(), QStringList());
         QSqlQuery q(t->db());
         QVERIFY(q.exec("select w_id, o_id, kol_vo, time, cena, smena, data from accounts_dep.smena"));
