@@ -41,14 +41,6 @@ QString householdSql(int kind) {
         .arg(dayColumns());
 }
 
-QMap<QString, QVariant> rangeParams(int month, int year) {
-    const QDate first(year, month, 1);
-    return {{QStringLiteral("m"), month},
-            {QStringLiteral("y"), year},
-            {QStringLiteral("date1"), first},
-            {QStringLiteral("date2"), first.addMonths(1)}};
-}
-
 QString scalarText(QSqlDatabase db, const QString& sql, const QMap<QString, QVariant>& params) {
     QSqlQuery q(db);
     execBound(q, sql, params);
@@ -155,7 +147,7 @@ void openMonthQuery(QSqlDatabase db, Query& query) {
 }
 
 Totals totals(QSqlDatabase db, int month, int year) {
-    const auto p = rangeParams(month, year);
+    const auto p = TimesheetMonth::monthParams(month, year);
     Totals t;
     const QString household = QStringLiteral("select sum(f.cnt*f.price)::numeric(100,2) as price from "
                                              "accounts_dep.fatigue f where f.d_date<:date2 and "

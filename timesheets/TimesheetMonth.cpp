@@ -11,6 +11,9 @@ namespace {
 QString monthKey(int month, int year) {
     return QStringLiteral("%1-%2").arg(year).arg(month);
 }
+} // namespace
+
+namespace TimesheetMonth {
 
 QMap<QString, QVariant> monthParams(int month, int year) {
     const QDate first(year, month, 1);
@@ -19,9 +22,6 @@ QMap<QString, QVariant> monthParams(int month, int year) {
             {QStringLiteral("date1"), first},
             {QStringLiteral("date2"), first.addMonths(1)}};
 }
-} // namespace
-
-namespace TimesheetMonth {
 
 const QStringList& monthNames() {
     static const QStringList names{

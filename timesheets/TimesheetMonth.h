@@ -6,9 +6,11 @@
 #include <QColor>
 #include <QDate>
 #include <QList>
+#include <QMap>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 class ExcelExport;
 class Query;
@@ -28,6 +30,10 @@ QStringList yearChoices(const QDate& today = QDate::currentDate());
 // month wait for it and then write their day into the new rows: nothing is lost or doubled.
 // `progress(done, total)` is told after each step.
 void rebuild(QSqlDatabase db, int month, int year, const std::function<void(int, int)>& progress = {});
+
+// The parameters of a month's statements: :m, :y, :date1 (its first day) and :date2 (the
+// first day of the next month).
+QMap<QString, QVariant> monthParams(int month, int year);
 
 // What the month rebuilds of the shift rows and of the household rows share: in one
 // transaction holding the month's lock exclusively (the saves of the month take it shared,
