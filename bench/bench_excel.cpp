@@ -3,9 +3,9 @@
 // writing the same cells directly. Prints the medians and their ratio; never fails.
 //
 //   bench_excel [repetitions]
-#include "reports/ExcelExport.h"
-#include "reports/XlsxOpener.h"
-#include "reports/XlsxWorkbook.h"
+#include "spreadsheet/ExcelExport.h"
+#include "spreadsheet/XlsxOpener.h"
+#include "spreadsheet/XlsxWorkbook.h"
 
 #include <QCoreApplication>
 #include <QDir>

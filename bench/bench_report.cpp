@@ -12,8 +12,8 @@
 #include "reports/Form17.h"
 #include "reports/Form20.h"
 #include "reports/Form21.h"
-#include "reports/ReportPainter.h"
-#include "reports/ReportPreview.h"
+#include "reportengine/ReportPainter.h"
+#include "reportengine/ReportPreview.h"
 
 #include <algorithm>
 #include <cstdio>

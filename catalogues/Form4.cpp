@@ -6,7 +6,7 @@
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 #include "db/Instances.h"
-#include "reports/ExcelExport.h"
+#include "spreadsheet/ExcelExport.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

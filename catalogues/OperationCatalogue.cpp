@@ -4,7 +4,7 @@
 #include "db/Messages.h"
 #include "db/Query.h"
 #include "db/Transaction.h"
-#include "reports/ExcelExport.h"
+#include "spreadsheet/ExcelExport.h"
 
 #include <QLocale>
 #include <QSqlQuery>

@@ -3,7 +3,7 @@
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 #include "db/Instances.h"
-#include "reports/ExcelExport.h"
+#include "spreadsheet/ExcelExport.h"
 #include "reports/Form16.h"
 #include "reports/Form17.h"
 #include "reports/Form20.h"

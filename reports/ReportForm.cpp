@@ -1,7 +1,7 @@
 #include "reports/ReportForm.h"
 
 #include "db/DataModule6.h"
-#include "reports/ReportPainter.h"
+#include "reportengine/ReportPainter.h"
 
 using namespace report;
 

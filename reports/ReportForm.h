@@ -3,9 +3,9 @@
 // The caller sets the query's parameters (and the kind filter), opens it, sets the title,
 // has the report prepared and previewed, and closes the query (QueryCloser does the last).
 #include "db/Query.h"
-#include "reports/ReportDefinition.h"
-#include "reports/ReportPaginator.h"
-#include "reports/ReportPreview.h"
+#include "reportengine/ReportDefinition.h"
+#include "reportengine/ReportPaginator.h"
+#include "reportengine/ReportPreview.h"
 
 #include <QDate>
 #include <QObject>

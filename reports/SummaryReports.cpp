@@ -1,6 +1,6 @@
 #include "reports/SummaryReports.h"
 
-#include "reports/ExcelExport.h"
+#include "spreadsheet/ExcelExport.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 // The spreadsheet export: every workbook is read back with openpyxl (tests/support/xlsx_read.py),
 // never with the library that wrote it.
-#include "reports/ExcelExport.h"
-#include "reports/XlsxOpener.h"
-#include "reports/XlsxWorkbook.h"
+#include "spreadsheet/ExcelExport.h"
+#include "spreadsheet/XlsxOpener.h"
+#include "spreadsheet/XlsxWorkbook.h"
 #include "tests/support/RecordingMessages.h"
 
 #include <QDir>

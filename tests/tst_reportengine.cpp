@@ -2,8 +2,8 @@
 // found before printing, group sums and their reset, keep-together, the repeated column
 // header and the page footer. Texts are measured at a fixed width per character, so the
 // pages do not depend on the installed fonts.
-#include "reports/ReportDefinition.h"
-#include "reports/ReportPaginator.h"
+#include "reportengine/ReportDefinition.h"
+#include "reportengine/ReportPaginator.h"
 
 #include <QtTest>
 

@@ -3,7 +3,7 @@
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 #include "db/Instances.h"
-#include "reports/ExcelExport.h"
+#include "spreadsheet/ExcelExport.h"
 #include "timesheets/MonthlySheets.h"
 #include "timesheets/TimesheetMonth.h"
 

@@ -2,7 +2,7 @@
 
 #include "db/Query.h"
 #include "db/Transaction.h"
-#include "reports/ExcelExport.h"
+#include "spreadsheet/ExcelExport.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>

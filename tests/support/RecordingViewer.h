@@ -1,6 +1,6 @@
 #pragma once
 // Records what a report handler shows instead of opening the preview window.
-#include "reports/ReportPreview.h"
+#include "reportengine/ReportPreview.h"
 
 #include <functional>
 #include <vector>

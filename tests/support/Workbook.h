@@ -3,7 +3,7 @@
 // removes them afterwards), and a reader that reads a written workbook back with openpyxl
 // (support/xlsx_read.py), never with the library that wrote it. Needs XLSX_READER and
 // SYSTEM_PYTHON defined by the build.
-#include "reports/XlsxOpener.h"
+#include "spreadsheet/XlsxOpener.h"
 
 #include <QFile>
 #include <QJsonArray>

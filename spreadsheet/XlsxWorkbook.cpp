@@ -1,4 +1,4 @@
-#include "reports/XlsxWorkbook.h"
+#include "spreadsheet/XlsxWorkbook.h"
 
 #include <QDir>
 #include <QFile>

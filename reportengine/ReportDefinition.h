@@ -6,7 +6,7 @@
 //
 // Every expression of a definition is read by compile(); one the engine cannot read is a
 // ReportError there, before any row is printed.
-#include "reports/ReportExpression.h"
+#include "reportengine/ReportExpression.h"
 
 #include <deque>
 #include <memory>

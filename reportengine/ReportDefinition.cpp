@@ -1,4 +1,4 @@
-#include "reports/ReportDefinition.h"
+#include "reportengine/ReportDefinition.h"
 
 namespace report {
 

@@ -5,7 +5,7 @@
 //
 // Callers go through reportViewer(), which waits until the preview is closed; tests install
 // a viewer that records the report instead of showing a window.
-#include "reports/PageModel.h"
+#include "reportengine/PageModel.h"
 
 #include <functional>
 #include <QPrintPreviewDialog>

@@ -1,7 +1,7 @@
-#include "reports/ReportPreview.h"
+#include "reportengine/ReportPreview.h"
 
 #include "db/Messages.h"
-#include "reports/ReportPainter.h"
+#include "reportengine/ReportPainter.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #pragma once
 // The pages of a prepared report: what lands on which page and where, in millimetres from
 // the paper's top left corner. The painter draws it; tests read it.
-#include "reports/ReportDefinition.h"
+#include "reportengine/ReportDefinition.h"
 
 #include <QLineF>
 #include <QRectF>

@@ -1,4 +1,4 @@
-#include "reports/ReportExpression.h"
+#include "reportengine/ReportExpression.h"
 
 #include <cmath>
 #include <QDate>

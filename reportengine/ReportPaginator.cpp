@@ -1,4 +1,4 @@
-#include "reports/ReportPaginator.h"
+#include "reportengine/ReportPaginator.h"
 
 #include "db/Query.h"
 

@@ -13,8 +13,8 @@
 // placed anyway, so the report always ends. An auto-growing item widens to its text (to the
 // right when left-aligned, to both sides when centred, to the left when right-aligned), never
 // past the margins.
-#include "reports/PageModel.h"
-#include "reports/ReportDefinition.h"
+#include "reportengine/PageModel.h"
+#include "reportengine/ReportDefinition.h"
 
 #include <QLocale>
 #include <QSqlRecord>

@@ -1,8 +1,8 @@
-#include "reports/ExcelExport.h"
+#include "spreadsheet/ExcelExport.h"
 
 #include "db/Messages.h"
-#include "reports/XlsxOpener.h"
-#include "reports/XlsxWorkbook.h"
+#include "spreadsheet/XlsxOpener.h"
+#include "spreadsheet/XlsxWorkbook.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "reports/ReportPainter.h"
+#include "reportengine/ReportPainter.h"
 
 #include <QFile>
 #include <QFontDatabase>

@@ -1,8 +1,8 @@
 #pragma once
 // Paints a page model. One function paints one page onto any QPainter, so the preview, the
 // printer and the PDF file show the same pages.
-#include "reports/PageModel.h"
-#include "reports/ReportPaginator.h"
+#include "reportengine/PageModel.h"
+#include "reportengine/ReportPaginator.h"
 
 #include <memory>
 #include <QFont>

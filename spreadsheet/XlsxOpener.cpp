@@ -1,4 +1,4 @@
-#include "reports/XlsxOpener.h"
+#include "spreadsheet/XlsxOpener.h"
 
 #include <QFileInfo>
 #include <QProcess>
