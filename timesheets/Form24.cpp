@@ -2,6 +2,7 @@
 
 #include "catalogues/Form26.h"
 #include "catalogues/Form5.h"
+#include "db/Bounds.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 #include "db/Instances.h"
@@ -185,7 +186,19 @@ void Form24::Button1Click() {
         messages().error(Caption::Error, why);
         return;
     }
-    if (!Household::save(the<DataModule6>().ADO_DB(), r)) {
+    // The worker's day, journal lines and household records together, holds 24 hours at most;
+    // a date far from today is asked about.
+    QSqlDatabase db = the<DataModule6>().ADO_DB();
+    const auto day = Bounds::dayHours(db, r.worker, r.date, 0, 0, r.id);
+    if (const QString over = Bounds::dayHoursRefusal(day, Bounds::typed(r.hours), r.date, false);
+        !over.isEmpty()) {
+        messages().error(Caption::Error, over);
+        return;
+    }
+    if (const QString ask = Bounds::question({Bounds::dateDoubt(r.date)});
+        !ask.isEmpty() && !messages().question(Bounds::QuestionCaption, ask))
+        return;
+    if (!Household::save(db, r)) {
         messages().error(Caption::Error, QStringLiteral("Запись уже удалена с другого рабочего места."));
         reject();
         return;
