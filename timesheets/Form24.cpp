@@ -24,10 +24,12 @@ Form24::Form24(QWidget* parent) : FormDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     type_work.setConnectionName(DataModule6::ConnectionName);
-    type_work.setSql(QStringLiteral(
-        "select vo.id, vo.vid, n.price, (n.price*:cnt) as summ from accounts_dep.vid_oper "
-        "vo,accounts_dep.norm n, "
-        "accounts_dep.oper o where n.o_id =o.id and o.vid=vo.id and (vo.id = 7777 or vo.id = 7778)"));
+    type_work.setSql(
+        QStringLiteral("select vo.id, vo.vid, n.price, (n.price*:cnt) as summ from accounts_dep.vid_oper "
+                       "vo,accounts_dep.norm n, "
+                       "accounts_dep.oper o where n.o_id =o.id and o.vid=vo.id and (vo.id = 7777 or vo.id = "
+                       "7778) and n.price is "
+                       "not null"));
     type_work.setParam(QStringLiteral("cnt"), 0);
 
     GroupBox1 = new QGroupBox(QStringLiteral("Закрыто мастером"), this);
