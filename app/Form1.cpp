@@ -2,6 +2,7 @@
 
 #include "app/Access.h"
 #include "app/BuildCheck.h"
+#include "app/JournalLive.h"
 #include "catalogues/CatalogueSupport.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
@@ -125,8 +126,10 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
         {QStringLiteral("ok"), QStringLiteral("OK"), 37, centred},
         {QStringLiteral("vvod"), QStringLiteral("Заведен"), 72, centred},
     });
+    // The journal follows what other workstations commit; their new lines are highlighted.
+    auto* live = new JournalLive(DBGrid2, this);
     // The confirmation mark is drawn bold, green when confirmed and red otherwise.
-    DBGrid2->setCellStyle([](const QString& field, const QSqlRecord& row, int role) -> QVariant {
+    DBGrid2->setCellStyle(live->wrap([](const QString& field, const QSqlRecord& row, int role) -> QVariant {
         // The amount's tooltip says how it was made.
         if (field == QLatin1String("summa") && role == Qt::ToolTipRole)
             return Journal::explainLine(the<DataModule6>(), row);
@@ -140,7 +143,7 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
             return f;
         }
         return {};
-    });
+    }));
 
     Button1 = make(new QPushButton(QStringLiteral("Добавить")), "Button1");
     Button2 = make(new QPushButton(QStringLiteral("Изменить")), "Button2");

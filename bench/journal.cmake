@@ -1,3 +1,7 @@
 # The journal queries of a busy date and one save with its day hours, on the benchmark database.
 add_executable(bench_journal ${CMAKE_CURRENT_LIST_DIR}/bench_journal.cpp)
 target_link_libraries(bench_journal PRIVATE tabel_journal)
+# Two connections: from one's commit to the other's journal holding the line; a save with and
+# without the notify.
+add_executable(bench_live ${CMAKE_CURRENT_LIST_DIR}/bench_live.cpp)
+target_link_libraries(bench_live PRIVATE tabel_journal)

@@ -1,5 +1,6 @@
 #include "catalogues/ProductCatalogue.h"
 
+#include "db/Changes.h"
 #include "db/DataModule6.h"
 #include "db/Messages.h"
 #include "db/Transaction.h"
@@ -124,6 +125,7 @@ void remove(DataModule6& dm, Query& izdelSmena, Query& iiOper, int id, const QDa
         Transaction t(dm.ADO_DB());
         run(dm, QStringLiteral("delete from accounts_dep.smena s where s.i_id =:id"), id);
         run(dm, DeleteProductSql, id);
+        Changes::note(dm.ADO_DB(), Changes::anyJournal());
         t.commit();
     } else if (messages().question(Caption::Delete, DeleteQuestion)) {
         run(dm, DeleteProductSql, id);

@@ -1,5 +1,6 @@
 #include "db/DataModule6.h"
 
+#include "db/Changes.h"
 #include "db/DbError.h"
 #include "db/Messages.h"
 #include "db/SqlText.h"
@@ -50,6 +51,7 @@ DataModule6::DataModule6(QObject* parent) : QObject(parent) {
 }
 
 DataModule6::~DataModule6() {
+    ChangeListener::of(ConnectionName).stop();
     for (Query* q : {&Workers, &Izdel, &Oper, &Vid_oper, &Smena1, &Smena2, &Smena3, &Smena4, &H_Tabel_1,
                      &H_Tabel_2, &H_Tabel_3, &Control})
         q->release();
@@ -82,6 +84,7 @@ bool DataModule6::connectTo(const ConnectionSettings& s, QString* error) {
     }
     // A lost connection is reported once and opened again by the next statement.
     DbConnection::follow(db, ConnectionName);
+    ChangeListener::of(ConnectionName).listen(ConnectionName);
     return true;
 }
 

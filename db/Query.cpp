@@ -316,6 +316,13 @@ void forgetPreparedStatements(const QString& connection) {
 
 namespace DbConnection {
 
+namespace {
+QList<std::function<void(const QString&)>>& reopenCallbacks() {
+    static QList<std::function<void(const QString&)>> callbacks;
+    return callbacks;
+}
+} // namespace
+
 void follow(const QSqlDatabase& db, const QString& name) {
     if (QSqlDriver* driver = db.driver()) driver->setProperty(FollowedProperty, name);
     ConnectionState& state = stateOf(name);
@@ -376,7 +383,25 @@ bool reopen(const QString& name) {
     if (!db.open()) return false;
     follow(db, name);
     resolvePendingCommit(name, stateOf(name));
+    for (const auto& callback : reopenCallbacks())
+        callback(name);
     return true;
+}
+
+void afterReopen(std::function<void(const QString&)> callback) {
+    reopenCallbacks().append(std::move(callback));
+}
+
+bool checkBroken(const QString& name) {
+    ConnectionState& state = stateOf(name);
+    if (state.lost) return true;
+    const QSqlDatabase db = QSqlDatabase::database(name, false);
+    if (!db.isValid()) return false;
+    PGconn* conn = nullptr;
+    const bool broken =
+        !db.isOpen() || (pgConnection(db.driver(), &conn) && (!conn || PQstatus(conn) == CONNECTION_BAD));
+    if (broken) state.lost = true;
+    return broken;
 }
 
 void ensure(const QString& name, ConnectionLost::Work work) {

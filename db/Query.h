@@ -166,6 +166,12 @@ bool isLost(const QString& name);
 void ensure(const QString& name, ConnectionLost::Work work = ConnectionLost::Work::NotDone);
 // One attempt to open a lost connection again, without an error; true when it is open.
 bool reopen(const QString& name);
+// Run after every successful reopen, with the connection's name (a new session: what the
+// old one listened to is to be asked for again). Kept for the program's life.
+void afterReopen(std::function<void(const QString&)> callback);
+// Without a word to the server: true (and the connection marked lost) when the followed
+// connection is closed or libpq has seen its session end.
+bool checkBroken(const QString& name);
 // The error for a failed statement: ConnectionLost when its connection is gone (which is
 // then marked lost), otherwise DbError with the server's text.
 [[noreturn]] void raise(const QSqlDriver* driver, const QSqlError& error);

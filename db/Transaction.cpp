@@ -1,5 +1,6 @@
 #include "db/Transaction.h"
 
+#include "db/Changes.h"
 #include "db/DbError.h"
 #include "db/Query.h"
 
@@ -16,6 +17,7 @@ Transaction::Transaction(QSqlDatabase db) : db_(db), connection_(DbConnection::n
         DbConnection::raise(db_.driver(), db_.lastError());
     }
     active_ = true;
+    Changes::begin(db_.driver());
 }
 
 Transaction::~Transaction() {
@@ -27,6 +29,7 @@ Transaction::~Transaction() {
 
 void Transaction::finish() {
     active_ = false;
+    Changes::discard(db_.driver());
     DbConnection::leaveTransaction(connection_);
 }
 
@@ -34,9 +37,18 @@ void Transaction::commit() {
     if (!active_) return;
     // The transaction's id, if it wrote anything: with it the server can say afterwards whether
     // a commit that was cut off took place.
+    // What it changed is told to the other workstations by the same statement (delivered on
+    // the commit, so it costs no trip of its own).
     qlonglong id = 0;
     {
-        QSqlQuery& q = execKept(db_, QStringLiteral("select txid_current_if_assigned()"), {});
+        const QStringList changes = Changes::take(db_.driver());
+        QSqlQuery& q =
+            changes.isEmpty()
+                ? execKept(db_, QStringLiteral("select txid_current_if_assigned()"), {})
+                : execKept(db_,
+                           QStringLiteral("select txid_current_if_assigned(), (select count(pg_notify("
+                                          "'tabel_changes', x)) from unnest(string_to_array(:p, ' ')) x)"),
+                           {{QStringLiteral("p"), changes.join(QLatin1Char(' '))}});
         if (q.next()) id = q.value(0).toLongLong();
     }
     if (db_.commit()) {

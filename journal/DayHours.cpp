@@ -1,5 +1,6 @@
 #include "journal/DayHours.h"
 
+#include "db/Changes.h"
 #include "db/Query.h"
 #include "db/Transaction.h"
 
@@ -48,6 +49,7 @@ void afterSave(QSqlDatabase db, int w, int s, const QDate& d) {
 }
 
 void afterSaveLocked(QSqlDatabase db, int w, int s, const QDate& d) {
+    Changes::note(db, Changes::timesheet(d.year(), d.month(), s));
     QSqlQuery& count = execKept(
         db,
         QStringLiteral("select count(w_id) as cnt from accounts_dep.h_tabel where w_id=:w and smena=:s "
@@ -77,6 +79,7 @@ void recomputeDay(QSqlDatabase db, int w, int s, const QDate& d) {
 }
 
 void recomputeDayLocked(QSqlDatabase db, int w, int s, const QDate& d) {
+    Changes::note(db, Changes::timesheet(d.year(), d.month(), s));
     const int tim = daySum(db, w, s, d);
     auto params = rowKey(w, s, d);
     params.insert(QStringLiteral("tim"), tim != 0 ? QVariant(tim) : QVariant(QMetaType(QMetaType::Int)));

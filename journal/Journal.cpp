@@ -1,5 +1,6 @@
 #include "journal/Journal.h"
 
+#include "db/Changes.h"
 #include "db/DataModule6.h"
 #include "db/Transaction.h"
 #include "journal/DayHours.h"
@@ -35,6 +36,7 @@ void deleteLine(QSqlDatabase db, int lineId, int workerId, int shift, const QDat
     DayHours::lockRow(db, workerId, shift, date);
     execKept(db, QStringLiteral("delete from accounts_dep.smena where id=:id"),
              {{QStringLiteral("id"), lineId}});
+    Changes::note(db, Changes::journal(date, shift));
     DayHours::recomputeDayLocked(db, workerId, shift, date);
     t.commit();
 }
@@ -65,9 +67,14 @@ QString toggledMark(const QString& mark) {
 }
 
 void setMark(DataModule6& dm, int lineId, const QString& mark) {
+    // The mark and the word to the other workstations in one statement.
     QSqlQuery updtOK(dm.ADO_DB());
-    execBound(updtOK, QStringLiteral("update accounts_dep.smena set ok=:ok where id=:id"),
-              {{QStringLiteral("ok"), mark}, {QStringLiteral("id"), lineId}});
+    execBound(
+        updtOK,
+        QStringLiteral("with u as (update accounts_dep.smena set ok=:ok where id=:id returning data, smena) "
+                       "select pg_notify('tabel_changes', 'j' || to_char(data, 'YYYY-MM-DD') || '/' || "
+                       "smena) from u"),
+        {{QStringLiteral("ok"), mark}, {QStringLiteral("id"), lineId}});
 }
 
 } // namespace Journal

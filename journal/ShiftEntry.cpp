@@ -1,5 +1,6 @@
 #include "journal/ShiftEntry.h"
 
+#include "db/Changes.h"
 #include "db/DataModule6.h"
 #include "db/Messages.h"
 #include "db/Query.h"
@@ -177,6 +178,8 @@ std::optional<Outcome> writeOnce(QSqlDatabase db, const Entry& e) {
                          "id_cons_use) values(:w, :i, :o, :cena, :kol_vo, :brak, :data, :s, :color, :time, "
                          ":vvod, 'no', 0, 0, 0, 0, 0, 0)"),
                      v);
+        Changes::note(db, Changes::journal(newDay.d, newDay.s));
+        if (oldDay && !(*oldDay == newDay)) Changes::note(db, Changes::journal(oldDay->d, oldDay->s));
         DayHours::afterSaveLocked(db, newDay.w, newDay.s, newDay.d);
         if (oldDay && !(*oldDay == newDay)) DayHours::recomputeDayLocked(db, oldDay->w, oldDay->s, oldDay->d);
         t.commit();

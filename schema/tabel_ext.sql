@@ -12,7 +12,11 @@
 -- * no journal line, household record or timesheet row dated in a closed month is added, changed
 --   (also moved into or out of the month) or deleted; the error's SQLSTATE is TB001;
 -- * every insert, update and delete of a journal line (accounts_dep.smena) and of a household
---   record (accounts_dep.fatigue) is kept in tabel_ext.history, which cannot be changed afterwards.
+--   record (accounts_dep.fatigue) is kept in tabel_ext.history, which cannot be changed afterwards;
+-- * every change of a journal line, household record or timesheet row is told to the listening
+--   workstations on the channel tabel_changes when it commits, in the program's own payloads
+--   (db/Changes.h: "j2026-03-05/1", "f2026-03-05/1", "t2026-03/1"), one per notification, so a
+--   payload the program sends too arrives once.
 --
 -- Who did it: all workstations log in as one database user, so the triggers record the access
 -- role and the workstation that the program puts into the session (the settings tabel.role and
@@ -211,6 +215,52 @@ BEGIN
 END
 $$;
 
+-- Tell the listening workstations what a row's change touched: its old place and its new one.
+CREATE OR REPLACE FUNCTION tabel_ext.notify_smena() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    IF TG_OP <> 'INSERT' THEN
+        PERFORM pg_notify('tabel_changes', 'j' || to_char(OLD.data, 'YYYY-MM-DD') || '/' || coalesce(OLD.smena::text, '*'));
+    END IF;
+    IF TG_OP <> 'DELETE' THEN
+        PERFORM pg_notify('tabel_changes', 'j' || to_char(NEW.data, 'YYYY-MM-DD') || '/' || coalesce(NEW.smena::text, '*'));
+    END IF;
+    RETURN NULL;
+END
+$$;
+
+CREATE OR REPLACE FUNCTION tabel_ext.notify_fatigue() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    IF TG_OP <> 'INSERT' THEN
+        PERFORM pg_notify('tabel_changes', 'f' || coalesce(to_char(OLD.d_date, 'YYYY-MM-DD'),
+                          to_char(OLD.i_year, 'FM0000') || '-' || to_char(OLD.i_mnth, 'FM00')) || '/'
+                          || coalesce(OLD.i_smena::text, '*'));
+    END IF;
+    IF TG_OP <> 'DELETE' THEN
+        PERFORM pg_notify('tabel_changes', 'f' || coalesce(to_char(NEW.d_date, 'YYYY-MM-DD'),
+                          to_char(NEW.i_year, 'FM0000') || '-' || to_char(NEW.i_mnth, 'FM00')) || '/'
+                          || coalesce(NEW.i_smena::text, '*'));
+    END IF;
+    RETURN NULL;
+END
+$$;
+
+CREATE OR REPLACE FUNCTION tabel_ext.notify_h_tabel() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    IF TG_OP <> 'INSERT' THEN
+        PERFORM pg_notify('tabel_changes', 't' || to_char(OLD.year, 'FM0000') || '-' || to_char(OLD.month, 'FM00')
+                          || '/' || coalesce(OLD.smena::text, '*'));
+    END IF;
+    IF TG_OP <> 'DELETE' THEN
+        PERFORM pg_notify('tabel_changes', 't' || to_char(NEW.year, 'FM0000') || '-' || to_char(NEW.month, 'FM00')
+                          || '/' || coalesce(NEW.smena::text, '*'));
+    END IF;
+    RETURN NULL;
+END
+$$;
+
 -- The history and the close log are append-only: no update, no delete, no truncate.
 CREATE OR REPLACE FUNCTION tabel_ext.refuse_change() RETURNS trigger
 LANGUAGE plpgsql AS $$
@@ -272,6 +322,16 @@ CREATE TRIGGER tabel_ext_history AFTER INSERT OR UPDATE OR DELETE ON accounts_de
 DROP TRIGGER IF EXISTS tabel_ext_history ON accounts_dep.fatigue;
 CREATE TRIGGER tabel_ext_history AFTER INSERT OR UPDATE OR DELETE ON accounts_dep.fatigue
     FOR EACH ROW EXECUTE FUNCTION tabel_ext.record_change();
+
+DROP TRIGGER IF EXISTS tabel_ext_notify ON accounts_dep.smena;
+CREATE TRIGGER tabel_ext_notify AFTER INSERT OR UPDATE OR DELETE ON accounts_dep.smena
+    FOR EACH ROW EXECUTE FUNCTION tabel_ext.notify_smena();
+DROP TRIGGER IF EXISTS tabel_ext_notify ON accounts_dep.fatigue;
+CREATE TRIGGER tabel_ext_notify AFTER INSERT OR UPDATE OR DELETE ON accounts_dep.fatigue
+    FOR EACH ROW EXECUTE FUNCTION tabel_ext.notify_fatigue();
+DROP TRIGGER IF EXISTS tabel_ext_notify ON accounts_dep.h_tabel;
+CREATE TRIGGER tabel_ext_notify AFTER INSERT OR UPDATE OR DELETE ON accounts_dep.h_tabel
+    FOR EACH ROW EXECUTE FUNCTION tabel_ext.notify_h_tabel();
 
 DROP TRIGGER IF EXISTS tabel_ext_append_only ON tabel_ext.history;
 CREATE TRIGGER tabel_ext_append_only BEFORE UPDATE OR DELETE ON tabel_ext.history

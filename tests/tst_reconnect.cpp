@@ -4,6 +4,8 @@
 // the work goes on when the server is back, and no save is ever half-written.
 #include "app/BuildCheck.h"
 #include "app/Form1.h"
+#include "app/JournalLive.h"
+#include "db/Changes.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 #include "db/Instances.h"
@@ -16,6 +18,7 @@
 #include <atomic>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
@@ -182,6 +185,39 @@ private slots:
         }
         QVERIFY(!DbConnection::isLost(DataModule6::ConnectionName));
         QCOMPARE(t->scalar("select count(*) from accounts_dep.smena").toLongLong(), 0LL);
+    }
+
+    // Stopped and started, the server is found again without any action here: the journal
+    // is read again once (changes may have been missed) and follows other workstations again.
+    void journalFollowsOthersAfterTheServerCameBack() {
+        form->show();
+        QSignalSpy reconnected(&ChangeListener::of(DataModule6::ConnectionName),
+                               &ChangeListener::reconnected);
+        pgcluster("stop");
+        pgcluster("start");
+        QSignalSpy reread(&t->dm().Smena1, &Query::rowsReset);
+        QTRY_VERIFY_WITH_TIMEOUT(reconnected.count() > 0, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(reread.count() > 0, 20000);
+        auto* live = form->findChild<JournalLive*>();
+        QTRY_VERIFY(!live->isPending());
+        QVERIFY(shown.shown.isEmpty());
+
+        QSqlDatabase other = t->openOther("elsewhere");
+        {
+            Transaction tx(other);
+            QSqlQuery q(other);
+            QVERIFY(
+                q.exec(QString("insert into accounts_dep.smena(w_id, i_id, o_id, cena, kol_vo, brak, data, "
+                               "smena, color, time, ok) select %1, i_id, id, 5, 1, 0, '2024-03-05', 1, 0, 1, "
+                               "'no' from accounts_dep.oper where id=%2")
+                           .arg(worker)
+                           .arg(oper)));
+            Changes::note(other, Changes::journal(march5, 1));
+            tx.commit();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(gridRows(), 1, 20000);
+        other = QSqlDatabase();
+        QSqlDatabase::removeDatabase("elsewhere");
     }
 
     void journalGoesOnAfterTheConnectionWasLostBetweenActions_data() {

@@ -6,7 +6,9 @@
 #include "reports/Form15.h"
 #include "spreadsheet/ExcelExport.h"
 
+#include "forms/LiveRefresh.h"
 #include <QApplication>
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QStyleOptionHeader>
@@ -137,6 +139,16 @@ Form19::Form19(QWidget* parent) : FormDialog(parent) {
     connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
     connect(Button6, &QPushButton::clicked, this, [this] { guarded([this] { Button6Click(); }); });
     connect(Button4, &QPushButton::clicked, this, &QDialog::reject);
+
+    // A change of the shown month's journal or timesheet rows marks the window instead of
+    // reading it again: the user may be comparing days across three tabs, or printing.
+    new LiveRefresh(
+        this, LiveRefresh::Mode::Mark,
+        [this](const Changes::Change& c) {
+            return c.kind != Changes::Change::Household && c.shift != 0 &&
+                   c.touchesMonth(shownYear_, shownMonth_);
+        },
+        [this] { Button5Click(); });
 }
 
 DbGrid* Form19::grid(int shift) const {
@@ -195,6 +207,7 @@ void Form19::ComboBox1Change() {
 }
 
 void Form19::Button5Click() {
+    if (auto* live = findChild<LiveRefresh*>()) live->clear();
     DataModule6& dm = the<DataModule6>();
     readMismatches();
     for (Query* q : {&dm.H_Tabel_1, &dm.H_Tabel_2, &dm.H_Tabel_3})

@@ -8,7 +8,9 @@
 #include "timesheets/Form24.h"
 #include "timesheets/Household.h"
 
+#include "forms/LiveRefresh.h"
 #include <QEvent>
+
 #include <QHBoxLayout>
 #include <QLocale>
 #include <QMouseEvent>
@@ -101,6 +103,22 @@ Form25::Form25(QWidget* parent) : FormDialog(parent) {
         if (DTPcker1->property("settingDate").toBool()) return;
         guarded([this] { DTPcker1Change(); });
     });
+
+    // The date's few records are read again in place (the current one by its id) when another
+    // workstation changes them; not under the record dialog opened from here.
+    new LiveRefresh(
+        this, LiveRefresh::Mode::Reread,
+        [this](const Changes::Change& c) {
+            const QDate shown = fatigue.param(QStringLiteral("d_date")).toDate();
+            return c.kind == Changes::Change::Household && fatigue.isOpen() &&
+                   (c.date.isValid() ? c.date == shown : c.touchesMonth(shown.year(), shown.month()));
+        },
+        [this] {
+            const QVariant id = fatigue.field(QStringLiteral("id"));
+            const int at = fatigue.recNo();
+            fatigue.reopen();
+            if (!id.isNull() && !fatigue.locate(QStringLiteral("id"), id) && at > 0) fatigue.setRecNo(at);
+        });
 }
 
 bool Form25::eventFilter(QObject* watched, QEvent* e) {

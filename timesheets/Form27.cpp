@@ -7,7 +7,9 @@
 #include "timesheets/MonthlySheets.h"
 #include "timesheets/TimesheetMonth.h"
 
+#include "forms/LiveRefresh.h"
 #include <QApplication>
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLocale>
@@ -120,6 +122,13 @@ Form27::Form27(QWidget* parent) : FormDialog(parent) {
     connect(Button3, &QPushButton::clicked, this, [this] { guarded([this] { Button3Click(); }); });
     connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
+
+    // A change of the shown month marks the window instead of reading it again: the sheet and
+    // its money totals are read together, and the user may be in the middle of comparing them.
+    new LiveRefresh(
+        this, LiveRefresh::Mode::Mark,
+        [this](const Changes::Change& c) { return c.touchesMonth(year(), month()); },
+        [this] { ComboBox1Change(); });
 }
 
 QColor Form27::titleColour(int day) const {
@@ -174,6 +183,7 @@ int Form27::nameColumnWidth() const {
 }
 
 void Form27::ComboBox1Change() {
+    if (auto* live = findChild<LiveRefresh*>()) live->clear();
     const QDate first(year(), month(), 1), next = first.addMonths(1);
     cur_query->close();
     cur_query->setParam(QStringLiteral("i_month"), month());
@@ -207,6 +217,7 @@ void Form27::ComboBox1Change() {
 }
 
 void Form27::Button5Click() {
+    if (auto* live = findChild<LiveRefresh*>()) live->clear();
     cur_query->close();
     MonthlySheets::openMonthQuery(the<DataModule6>().ADO_DB(), *cur_query);
 }

@@ -1,5 +1,6 @@
 #include "timesheets/Household.h"
 
+#include "db/Changes.h"
 #include "db/Query.h"
 #include "db/SqlText.h"
 #include "db/Transaction.h"
@@ -48,6 +49,7 @@ int daySum(QSqlDatabase db, const DayKey& k) {
 // The day of the key's row gets the records' sum; a missing row is created when `create`,
 // and a day left without hours becomes empty.
 void writeDay(QSqlDatabase db, const DayKey& k, bool create) {
+    Changes::note(db, Changes::timesheet(k.date.year(), k.date.month(), 0));
     const QString column = QStringLiteral("d%1").arg(k.date.day());
     const int t = daySum(db, k);
     auto params = k.params();
@@ -174,6 +176,7 @@ bool save(QSqlDatabase db, const Record& r) {
     // journal, as "Расчитать ср.сд." would.
     if (old && r.kind == AveragePieceRate)
         writeAverageRate(db, old->date, QStringLiteral("id=:id"), {{QStringLiteral("id"), r.id}});
+    Changes::note(db, Changes::household(now.date, old ? -1 : r.shift));
     writeDay(db, now, true);
     if (old && !(*old == now)) writeDay(db, *old, false);
     tx.commit();
@@ -189,6 +192,7 @@ bool remove(QSqlDatabase db, int id) {
     QSqlQuery q(db);
     execBound(q, QStringLiteral("delete from accounts_dep.fatigue where id=:id"),
               {{QStringLiteral("id"), id}});
+    Changes::note(db, Changes::household(key->date, -1));
     writeDay(db, *key, false);
     tx.commit();
     return true;
@@ -199,6 +203,10 @@ int computeAveragePieceRate(QSqlDatabase db, int month, int year) {
     lockKey(db, LockSpace::TimesheetMonth, QStringLiteral("%1-%2").arg(year).arg(month));
     const int written = writeAverageRate(db, QDate(year, month, 1), QStringLiteral("i_mnth=:m and i_year=:y"),
                                          {{QStringLiteral("m"), month}, {QStringLiteral("y"), year}});
+    if (written > 0)
+        Changes::note(db, QStringLiteral("f%1-%2/*")
+                              .arg(year, 4, 10, QLatin1Char('0'))
+                              .arg(month, 2, 10, QLatin1Char('0')));
     tx.commit();
     return written;
 }

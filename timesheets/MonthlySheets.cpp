@@ -1,5 +1,6 @@
 #include "timesheets/MonthlySheets.h"
 
+#include "db/Changes.h"
 #include "db/Query.h"
 #include "timesheets/TimesheetMonth.h"
 
@@ -183,6 +184,7 @@ void rebuildHousehold(QSqlDatabase db, int month, int year, const std::function<
 
 void rebuildHouseholdDayByDay(QSqlDatabase db, int month, int year) {
     const int days = QDate(year, month, 1).daysInMonth();
+    Changes::note(db, Changes::timesheet(year, month, 0));
     QSqlQuery q(db);
     execBound(q, QStringLiteral("delete from accounts_dep.h_tabel where smena=0 and month=:m and year=:y"),
               {{QStringLiteral("m"), month}, {QStringLiteral("y"), year}});

@@ -1,5 +1,6 @@
 #include "timesheets/TimesheetMonth.h"
 
+#include "db/Changes.h"
 #include "db/Query.h"
 #include "db/Transaction.h"
 #include "spreadsheet/ExcelExport.h"
@@ -57,6 +58,7 @@ void replaceMonthRows(QSqlDatabase db, int month, int year, const QString& rows,
     }
     execBound(q, insert.arg(dayColumns, daySums), params);
     if (progress) progress(days, days);
+    Changes::note(db, Changes::wholeMonth(year, month));
     tx.commit();
 }
 
@@ -74,6 +76,7 @@ void rebuild(QSqlDatabase db, int month, int year, const std::function<void(int,
 
 void rebuildDayByDay(QSqlDatabase db, int month, int year) {
     const int days = QDate(year, month, 1).daysInMonth();
+    Changes::note(db, Changes::wholeMonth(year, month));
     QSqlQuery q(db);
     execBound(q, QStringLiteral("delete from accounts_dep.h_tabel where smena>0 and month=:m and year=:y"),
               {{QStringLiteral("m"), month}, {QStringLiteral("y"), year}});
