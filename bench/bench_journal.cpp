@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
             save << t.nsecsElapsed() / 1e6;
             const int id = savedLine(90000 + i);
             t.restart();
-            Journal::deleteLine(dm, id, w, 1, date);
+            Journal::deleteLine(dm, id);
             remove << t.nsecsElapsed() / 1e6;
         }
         // The two parts of a save apart: the write (one transaction) and the re-read.
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
             if (ShiftEntry::write(dm.ADO_DB(), entry(91000 + i)) != ShiftEntry::Outcome::Saved)
                 throw DbError("the benchmark line was refused");
             write << t.nsecsElapsed() / 1e6;
-            Journal::deleteLine(dm, savedLine(91000 + i), w, 1, date);
+            Journal::deleteLine(dm, savedLine(91000 + i));
             t.restart();
             dm.smenaQuery(1).close();
             dm.smenaQuery(1).open();

@@ -3,8 +3,8 @@
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 #include "db/Instances.h"
-#include "spreadsheet/ExcelExport.h"
 #include "reports/Form15.h"
+#include "spreadsheet/ExcelExport.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -261,8 +261,9 @@ void Form19::Button1Click() {
         }
     } restore{this};
     TimesheetMonth::rebuild(dm.ADO_DB(), month(), year(), [this](int done, int) {
+        // Inside the month's transaction: repaint only, no event runs (no timer, no click).
         PB->setValue(done);
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        PB->repaint();
     });
     Button5Click();
 }
