@@ -329,6 +329,7 @@ private slots:
             e.brak = "0";
             e.time = "2";
             e.date = march5;
+            shown.answers = {true}; // a date in a long-closed year is asked about
             outcome = ShiftEntry::save(t->dm(), e);
         }
         QVERIFY(holder->exec("commit"));
@@ -337,7 +338,10 @@ private slots:
         holderDb = QSqlDatabase();
         QSqlDatabase::removeDatabase("holder");
         QCOMPARE(outcome, ShiftEntry::Outcome::Saved);
-        QCOMPARE(shown.texts(), QStringList{ShiftEntry::SavedNotRereadMessage});
+        QCOMPARE(shown.texts().last(), ShiftEntry::SavedNotRereadMessage);
+        QCOMPARE(int(std::count_if(shown.shown.begin(), shown.shown.end(),
+                                   [](const ShownMessage& m) { return m.kind == ShownMessage::Error; })),
+                 1);
         shown.clear();
         reconnectFixture();
         QCOMPARE(lines(), 1LL);
