@@ -189,6 +189,21 @@ private slots:
         QCOMPARE(t->scalar("select count(*) from accounts_dep.h_tabel").toLongLong(), 0);
     }
 
+    void theKindsIgnoreANormWithoutAPrice() {
+        // A norm without a price beside the reserved one of kind 7777 prices nothing.
+        t->exec("insert into accounts_dep.norm (o_id, norma, price, prize) select id, 1, null, 0 from "
+                "accounts_dep.oper where vid=7777");
+        dialog->ListDate = tuesday;
+        dialog->prepareNew();
+        QStringList kinds;
+        for (int i = 0; i < dialog->cb_type_work->count(); ++i)
+            kinds << dialog->cb_type_work->itemData(i).toString();
+        const QString price = dialog->DBEdit1->text();
+        t->exec("delete from accounts_dep.norm where price is null");
+        QCOMPARE(kinds.count("7777"), 1);
+        QCOMPARE(price, "165.5");
+    }
+
     void theDialogWritesTheRecordWithItsSum() {
         t->exec("update accounts_dep.person set fio=fio where id=:w", {{"w", orlov}});
         dialog->ListDate = tuesday;
