@@ -441,7 +441,7 @@ private slots:
     void changesWindowFindsAndRestoresADeletedLine() {
         QCOMPARE(ShiftEntry::write(t->db(), entry(may10)), ShiftEntry::Outcome::Saved);
         const int line = t->scalar("select max(id) from accounts_dep.smena").toInt();
-        Journal::deleteLine(t->db(), line, worker, 1, may10);
+        Journal::deleteLine(t->db(), line);
         ChangesForm w;
         w.From->setDate(QDate(2026, 5, 1));
         w.To->setDate(QDate(2026, 5, 31));
