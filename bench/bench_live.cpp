@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
                     held << arrival.nsecsElapsed() / 1e6;
                 }
                 Changes::setSending(false);
-                Journal::deleteLine(writer, savedLine(colour), w, 1, date);
+                Journal::deleteLine(writer, savedLine(colour));
                 QCoreApplication::processEvents();
             }
         }

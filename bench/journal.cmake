@@ -5,3 +5,6 @@ target_link_libraries(bench_journal PRIVATE tabel_journal)
 # without the notify.
 add_executable(bench_live ${CMAKE_CURRENT_LIST_DIR}/bench_live.cpp)
 target_link_libraries(bench_live PRIVATE tabel_journal)
+# The month-close and history triggers' cost on a save, with and without them in one run.
+add_executable(bench_extension ${CMAKE_CURRENT_LIST_DIR}/bench_extension.cpp)
+target_link_libraries(bench_extension PRIVATE tabel_journal)
