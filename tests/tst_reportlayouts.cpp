@@ -506,6 +506,32 @@ private slots:
         QVERIFY(shown->shown.first().text.contains(u"/nonexistent-folder/report.pdf"));
     }
 
+    void aLongReportIsShownOnItsFirstPageBeforeTheRestIsLaidOut() {
+        const int worker = db->addWorker(QStringLiteral("Иванов И.И."));
+        const int op = operation("Корпус КМ-1", "Корпуса", 1, "Сварка");
+        for (int i = 0; i < 300; ++i)
+            db->addLine(worker, op, Day1, 1, 1, 0, 1.0, 8, QStringLiteral("no"), i);
+        RecordingViewer viewer;
+        form21->run(QStringLiteral("   Отчет за период с "), QStringLiteral("Отчет"), Day1, Day2, 0);
+        QCOMPARE(viewer.models.size(), std::size_t(1));
+        QVERIFY(!viewer.shownDone.front());
+        QVERIFY(viewer.shownPages.front() >= 1);
+        QVERIFY(viewer.shownPages.front() < viewer.models.front().pageCount());
+        // The pages it ends with are those of the report laid out at once.
+        Query& query = form21->reportQuery();
+        query.setParam(QStringLiteral("data1"), Day1);
+        query.setParam(QStringLiteral("data2"), Day2);
+        query.open();
+        const PageModel whole = form21->prepare();
+        query.close();
+        const PageModel& shownModel = viewer.models.front();
+        QCOMPARE(shownModel.pageCount(), whole.pageCount());
+        for (int i = 0; i < whole.pageCount(); ++i) {
+            QCOMPARE(shownModel.pages[i].bandNames(), whole.pages[i].bandNames());
+            QCOMPARE(shownModel.pages[i].textsOf(), whole.pages[i].textsOf());
+        }
+    }
+
     void thePreviewOpensMaximizedAtItsZoom_data() {
         QTest::addColumn<bool>("wholePage");
         QTest::addColumn<int>("zoom");
