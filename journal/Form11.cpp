@@ -162,9 +162,11 @@ Form11::Form11(QWidget* parent) : FormDialog(parent) {
     setTabOrder(Button4, Edit3);
     setTabOrder(Edit3, Edit6);
     setTabOrder(Edit6, Edit5);
-    setTabOrder(Edit5, DTimeP);
-    setTabOrder(DTimeP, Edit4);
-    setTabOrder(Edit4, Button1);
+    // Reading order, the date last: it would take digits meant for "Брак" (the colour box
+    // between them is disabled for most operations).
+    setTabOrder(Edit5, Edit4);
+    setTabOrder(Edit4, DTimeP);
+    setTabOrder(DTimeP, Button1);
     setTabOrder(Button1, Button2);
 
     connect(Button3, &QPushButton::clicked, this, [this] { guarded([this] { Button3Click(); }); });
@@ -286,7 +288,8 @@ void Form11::Button1Click() {
     e.colour = Edit5->text();
     e.date = DTimeP->date();
     e.shift = CurSmena;
-    const auto outcome = ShiftEntry::save(the<DataModule6>(), e);
+    SavedId = 0;
+    const auto outcome = ShiftEntry::save(the<DataModule6>(), e, &SavedId);
     if (outcome == ShiftEntry::Outcome::Refused || outcome == ShiftEntry::Outcome::Duplicate) return;
     for (QLineEdit* box : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8, Edit9})
         box->clear();

@@ -26,6 +26,8 @@ public:
     int CurSmena = 1;
     bool DayOff = false;
     int LineId = 0;
+    // The line the last "Запись" saved (0 when the dialog closed without saving).
+    int SavedId = 0;
 
     QGroupBox* GroupBox1;
     QLabel* Label1;

@@ -65,12 +65,12 @@ enum class Outcome {
 
 // The database part of a save, on any connection (each workstation has its own): one
 // transaction that counts identical lines and writes the line with its day hours. The
-// entry must have passed refusal(). Shows nothing.
-Outcome write(QSqlDatabase db, const Entry& e);
+// entry must have passed refusal(). Shows nothing. A saved line's id goes to savedId.
+Outcome write(QSqlDatabase db, const Entry& e, int* savedId = nullptr);
 
 // What "Запись" does: checks the entry, writes it, tells the user why when it is not
 // written, re-reads the journal query of the shift (on the same row number) and closes the
 // timesheet-by-time queries so they read afresh.
-Outcome save(DataModule6& dm, const Entry& e);
+Outcome save(DataModule6& dm, const Entry& e, int* savedId = nullptr);
 
 } // namespace ShiftEntry
