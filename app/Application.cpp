@@ -2,22 +2,22 @@
 
 #include "app/Form1.h"
 #include "app/Form23.h"
-#include "forms/MessageBoxes.h"
+#include "catalogues/Form10.h"
 #include "catalogues/Form2.h"
+#include "catalogues/Form22.h"
+#include "catalogues/Form26.h"
 #include "catalogues/Form3.h"
+#include "catalogues/Form4.h"
 #include "catalogues/Form5.h"
 #include "catalogues/Form7.h"
 #include "catalogues/Form8.h"
 #include "catalogues/Form9.h"
-#include "catalogues/Form4.h"
-#include "catalogues/Form10.h"
-#include "catalogues/Form22.h"
-#include "catalogues/Form26.h"
-#include "journal/Form11.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 #include "db/Instances.h"
 #include "db/Messages.h"
+#include "forms/MessageBoxes.h"
+#include "journal/Form11.h"
 #include "journal/Journal.h"
 #include "reports/Form15.h"
 #include "reports/Form16.h"
@@ -34,6 +34,9 @@
 #include <QDir>
 #include <QFont>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 TabelApplication::TabelApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // The windows are laid out for Tahoma 8 pt; Liberation Sans stands in where it is missing.
@@ -44,6 +47,7 @@ TabelApplication::TabelApplication(int& argc, char** argv) : QApplication(argc, 
     font.setPointSize(8);
     setFont(font);
     setApplicationName(QStringLiteral("tabel"));
+    speakRussian(*this);
     // Icon_1 for every window, one image per size (:/Icon_1/16.png ...); the desktop entry of
     // the same name gives the task bar the icon under Wayland too.
     QIcon icon;
@@ -51,6 +55,21 @@ TabelApplication::TabelApplication(int& argc, char** argv) : QApplication(argc, 
         icon.addFile(size.filePath());
     setWindowIcon(icon);
     setDesktopFileName(QStringLiteral("tabel"));
+}
+
+bool speakRussian(QCoreApplication& app) {
+    // Dates, numbers and month names the Russian way, whatever the workstation's locale; and
+    // the toolkit's own dialogs (print, file, colour) in Russian.
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    QLocale::setDefault(russian);
+    auto* qt = new QTranslator(&app);
+    if (qt->load(russian, QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        app.installTranslator(qt);
+        return true;
+    }
+    delete qt;
+    return false;
 }
 
 bool TabelApplication::notify(QObject* receiver, QEvent* event) {

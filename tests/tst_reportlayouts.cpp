@@ -1,21 +1,23 @@
 // The five report layouts over their real queries: which texts each report prints, with which
 // sums, on which page; one report rendered to PDF and read back as text; the preview window.
+#include "reportengine/ReportPainter.h"
+#include "reportengine/ReportPreview.h"
 #include "reports/Form15.h"
 #include "reports/Form16.h"
 #include "reports/Form17.h"
 #include "reports/Form20.h"
 #include "reports/Form21.h"
-#include "reportengine/ReportPainter.h"
-#include "reportengine/ReportPreview.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/RecordingViewer.h"
 #include "tests/support/TestDb.h"
 
 #include <memory>
 #include <QFileInfo>
+#include <QGraphicsView>
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -453,6 +455,11 @@ private slots:
         QCOMPARE(int(preview.view()->zoomMode()), zoom);
         QCOMPARE(preview.view()->pageCount(), m.pageCount());
         QVERIFY(m.pageCount() >= 2);
+        // It opens at the top of page 1, the title in view.
+        auto* pages = preview.view()->findChild<QGraphicsView*>();
+        QVERIFY(pages);
+        QTRY_COMPARE(preview.view()->currentPage(), 1);
+        QTRY_COMPARE(pages->verticalScrollBar()->value(), pages->verticalScrollBar()->minimum());
         preview.view()->setCurrentPage(2);
         QCOMPARE(preview.view()->currentPage(), 2);
         QCOMPARE(preview.windowTitle(), QStringLiteral("Детальный отчет"));

@@ -3,8 +3,8 @@
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 #include "db/Instances.h"
-#include "spreadsheet/ExcelExport.h"
 #include "reports/Form15.h"
+#include "spreadsheet/ExcelExport.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -71,7 +71,7 @@ Form19::Form19(QWidget* parent) : FormDialog(parent) {
         });
         auto* layout = new QVBoxLayout(sheet);
         layout->setContentsMargins(2, 2, 2, 2);
-        layout->addWidget(grid);
+        layout->addWidget(grid, 1);
         PageControl1->addTab(sheet, QStringLiteral("Смена №%1").arg(s));
         sheets << sheet;
         grids << grid;
@@ -124,9 +124,9 @@ Form19::Form19(QWidget* parent) : FormDialog(parent) {
     bottom->addWidget(Button4);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(PageControl1);
+    layout->addWidget(PageControl1, 1);
     layout->addLayout(bottom);
-    setFixedSize(958, 577);
+    makeResizable(QSize(958, 577));
 
     connect(ComboBox1, &QComboBox::currentIndexChanged, this,
             [this] { guarded([this] { ComboBox1Change(); }); });
