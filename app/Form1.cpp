@@ -170,10 +170,12 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1Timer);
     Timer1->start();
 
-    connect(RadioButton1, &QRadioButton::clicked, this, &Form1::RadioButton1Click);
-    connect(RadioButton2, &QRadioButton::clicked, this, &Form1::RadioButton2Click);
-    connect(RadioButton3, &QRadioButton::clicked, this, &Form1::RadioButton3Click);
-    connect(RadioButton4, &QRadioButton::clicked, this, &Form1::RadioButton4Click);
+    // The shift follows its selector's state however it changes: the mouse, the keyboard, an
+    // assistive technology's "Toggle", or the program.
+    connect(RadioButton1, &QRadioButton::toggled, this, &Form1::RadioButton1Click);
+    connect(RadioButton2, &QRadioButton::toggled, this, &Form1::RadioButton2Click);
+    connect(RadioButton3, &QRadioButton::toggled, this, &Form1::RadioButton3Click);
+    connect(RadioButton4, &QRadioButton::toggled, this, &Form1::RadioButton4Click);
     // The journal follows the date when the calendar closes or Enter is pressed in the picker.
     for (auto signal : {&QCalendarWidget::clicked, &QCalendarWidget::activated})
         connect(DateT->calendarWidget(), signal, this, [this] { guarded([this] { DateTChange(); }); });
@@ -308,7 +310,9 @@ void Form1::FormActivate() {
         const QSignalBlocker quiet(DateT);
         DateT->setDate(now);
     }
-    if (isWeekend(now)) CBox1->setChecked(true);
+    // Back to another date, the day off follows that date; back on the date shown, a tick
+    // set by hand (a holiday on a weekday, a working Saturday) stays as it is.
+    if (now != shownDate_) CBox1->setChecked(isWeekend(now));
     Journal::openAll(the<DataModule6>(), DateT->date());
     shownDate_ = DateT->date();
     // The lines take the keys (Insert, Enter, Delete) as soon as the journal is shown.
@@ -368,6 +372,7 @@ void Form1::Button1Click() {
         box->clear();
     f.Edit4->setText(QStringLiteral("0"));
     f.Edit6->setText(QStringLiteral("0"));
+    f.SelVid.clear();
     f.applyPaint();
     f.CurSmena = CurSmena;
     f.DayOff = CBox1->isChecked();
@@ -407,10 +412,9 @@ void Form1::Button2Click() {
     f.SelOId = q.field(QStringLiteral("o_id")).toInt();
     f.SelNaimen = q.field(QStringLiteral("naimen")).toInt();
     f.Edit6->setText(QString::number(qRound64(q.field(QStringLiteral("time")).toDouble())));
-    const bool paint = ShiftEntry::isPaint(vid);
-    f.Edit5->setText(paint ? q.field(QStringLiteral("color")).toString() : QString());
-    f.Edit5->setEnabled(paint);
-    f.Label6->setEnabled(paint);
+    f.SelVid = vid;
+    f.Edit5->setText(q.field(QStringLiteral("color")).toString());
+    f.applyPaint();
     f.Edit6Exit();
     f.exec();
     // Still on the changed line; on the same row number when it has left this journal.

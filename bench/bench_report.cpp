@@ -7,13 +7,14 @@
 #include "bench/BenchSupport.h"
 #include "db/DataModule6.h"
 #include "db/Instances.h"
+#include "reportengine/ReportPainter.h"
+#include "reportengine/ReportPreview.h"
 #include "reports/Form15.h"
 #include "reports/Form16.h"
 #include "reports/Form17.h"
 #include "reports/Form20.h"
 #include "reports/Form21.h"
-#include "reportengine/ReportPainter.h"
-#include "reportengine/ReportPreview.h"
+#include "reports/SummaryReports.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -22,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QGraphicsView>
 #include <QPrintPreviewWidget>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 namespace {
@@ -147,6 +149,48 @@ int main(int argc, char** argv) {
                       form15.QRLabel33->text = month.toString(QStringLiteral("MM.yyyy"));
                   },
                   pdfPath("form15.pdf"), 3));
+
+        // Each period statement beside its floor: the server's time for one plain aggregate of
+        // the period's journal lines (the amount summed by the report's finest key), both run
+        // and read to their last row the same way, side by side.
+        {
+            auto timeStatement = [&](const QString& sql, int runs) {
+                QVector<double> times;
+                for (int i = 0; i < runs; ++i) {
+                    QSqlQuery q(dm.ADO_DB());
+                    q.setForwardOnly(true);
+                    QElapsedTimer t;
+                    t.start();
+                    execBound(q, sql, {{QStringLiteral("data1"), data1}, {QStringLiteral("data2"), data2}});
+                    while (q.next()) {
+                    }
+                    times << ms(t);
+                }
+                return median(times);
+            };
+            auto floorOf = [](const QString& keys) {
+                return QStringLiteral("select %1, sum((kol_vo-brak)*cena) from accounts_dep.smena "
+                                      "where data<:data2 and data>=:data1 group by %1")
+                    .arg(keys);
+            };
+            const QString byWorker = QStringLiteral("w_id, i_id, o_id, color");
+            const QString byProduct = QStringLiteral("i_id, o_id, color");
+            struct Statement {
+                const char* name;
+                QString sql, keys;
+            } statements[] = {{"Report by workers (Form16)", Form16::sql(), byWorker},
+                              {"Report by products (Form17)", Form17::sql(), byProduct},
+                              {"Detailed report by workers (Form20)", Form20::sql(), byWorker},
+                              {"Detailed report by products (Form21)", Form21::sql(), byProduct},
+                              {"Product summary workbook (XLS_Rep)", SummaryReports::xlsRepSql(), byProduct}};
+            for (const Statement& st : statements) {
+                timeStatement(st.sql, 1); // warm the cache
+                const double statement = timeStatement(st.sql, 5);
+                const double floor = timeStatement(floorOf(st.keys), 5);
+                std::printf("%-44s statement %7.1f ms, floor %7.1f ms: %.2fx (target at most 2x)\n", st.name,
+                            statement, floor, statement / floor);
+            }
+        }
 
         // The preview of the detailed report by products.
         period(form21, QStringLiteral("   Детальный отчет по продукции за период с "))();

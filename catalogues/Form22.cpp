@@ -17,7 +17,9 @@
 
 namespace {
 // Editors that take only what the column can hold: whole numbers for the norm and the
-// premium, a price with a point or a comma. What still is no number is refused by the table.
+// premium, a price with a point or a comma. What still is no number is refused by the table;
+// a minus sign may be typed, so that a negative value is refused in words. An editor shows
+// the stored value at full precision and stores nothing when its text was left as it was.
 class NormDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -26,16 +28,27 @@ public:
         auto* editor = new QLineEdit(parent);
         editor->setFrame(false);
         const QString pattern = index.column() == NormTable::Price
-                                    ? QStringLiteral("[0-9]{0,12}([.,][0-9]{0,4})?")
+                                    ? QStringLiteral("-?[0-9]{0,12}([.,][0-9]{0,4})?")
                                     : QStringLiteral("-?[0-9]{0,9}");
         editor->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), editor));
         Q_UNUSED(option);
         return editor;
     }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        const QString text = index.data(Qt::EditRole).toString();
+        auto* line = static_cast<QLineEdit*>(editor);
+        line->setText(text);
+        line->setProperty(ShownText, text);
+    }
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
-        const QString text = static_cast<QLineEdit*>(editor)->text();
+        const auto* line = static_cast<QLineEdit*>(editor);
+        const QString text = line->text();
+        if (text == line->property(ShownText).toString()) return; // looked at, not changed
         guarded([&] { model->setData(index, text, Qt::EditRole); });
     }
+
+private:
+    static constexpr const char* ShownText = "shownText";
 };
 } // namespace
 
@@ -49,6 +62,22 @@ void NormGrid::commitOpenEditor() {
     if (!editor) return;
     commitData(editor);
     closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void NormGrid::discardOpenEditor() {
+    QWidget* editor = indexWidget(currentIndex());
+    if (!editor) {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && viewport()->isAncestorOf(focus)) editor = focus;
+    }
+    if (!editor) {
+        // Not focused (the window is not active): the editor of the current cell, if any.
+        for (QLineEdit* line : viewport()->findChildren<QLineEdit*>())
+            if (line->isVisible()) editor = line;
+    }
+    if (!editor) return;
+    // The editor is released before it loses the focus, so nothing of it is stored.
+    closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
 }
 
 Form22::Form22(QWidget* parent) : FormDialog(parent) {
@@ -123,6 +152,11 @@ void Form22::Button1Click() {
         DBGrid1->setFocus();
         return;
     }
+    rereadOperations();
+    accept();
+}
+
+void Form22::rereadOperations() {
     // The operations list shows the lowest price and the count afresh, on the same row
     // number (its last row when it became shorter).
     Query& oper = the<DataModule6>().Oper;
@@ -131,7 +165,6 @@ void Form22::Button1Click() {
         oper.reopen();
         Catalogue::standOn(oper, remembered);
     }
-    accept();
 }
 
 void Form22::Button2Click() {
@@ -144,8 +177,10 @@ void Form22::Button2Click() {
 
 void Form22::reject() {
     if (closeBox_) {
-        // The close box stores nothing further and leaves the operations list as it was.
+        // The close box stores nothing further; the values stored before still show in the
+        // operations list.
         closeBox_ = false;
+        if (norm.changedSinceLoad()) guarded([this] { rereadOperations(); });
         FormDialog::reject();
         return;
     }
@@ -154,6 +189,7 @@ void Form22::reject() {
 }
 
 void Form22::closeEvent(QCloseEvent* e) {
+    DBGrid1->discardOpenEditor(); // what is still being typed is not stored
     closeBox_ = true;
     FormDialog::closeEvent(e);
     closeBox_ = false;

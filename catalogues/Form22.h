@@ -15,6 +15,8 @@ public:
     using QTableView::QTableView;
     // Stores and closes the editor of the current cell, if one is open.
     void commitOpenEditor();
+    // Closes the editor of the current cell, if one is open, storing nothing of it.
+    void discardOpenEditor();
 };
 
 class Form22 : public FormDialog {
@@ -48,5 +50,7 @@ protected:
 private:
     // True when the window may close: the operation has a norm, or the user leaves it without one.
     bool mayClose();
+    // Re-reads the operations list on the same row, so its lowest price and count are current.
+    void rereadOperations();
     bool closeBox_ = false;
 };

@@ -6,6 +6,7 @@
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 #include "db/Instances.h"
+#include "db/Messages.h"
 #include "spreadsheet/ExcelExport.h"
 
 #include <QApplication>
@@ -148,6 +149,12 @@ void Form4::Button2Click() {
     Query& oper = Oper();
     if (Tag != 0) {
         if (oper.isEmpty()) return; // nothing to pick
+        // A line is priced from the operation's lowest norm price: without one it cannot be
+        // picked.
+        if (oper.field(QStringLiteral("cena")).isNull()) {
+            messages().error(Caption::Error, OperationCatalogue::NoPriceMessage);
+            return;
+        }
         if (auto it = rowHandlers_.find(Tag); it != rowHandlers_.end()) (*it)(oper.record());
         accept();
         return;

@@ -1,7 +1,9 @@
 #include "catalogues/NormTable.h"
 
+#include "db/Messages.h"
 #include "db/Query.h"
 #include "db/SqlText.h"
+#include "db/Transaction.h"
 
 #include <cmath>
 #include <optional>
@@ -18,6 +20,7 @@ void NormTable::load(int operationId) {
     beginResetModel();
     operationId_ = operationId;
     rows_.clear();
+    changed_ = false;
     QSqlQuery q(db_);
     execBound(q,
               QStringLiteral("select id, norma, price, prize from accounts_dep.norm where o_id=:o "
@@ -39,9 +42,24 @@ int NormTable::idAt(int row) const {
 
 bool NormTable::removeNorm(int row) {
     if (rows_.size() <= 1 || row < 0 || row >= rows_.size()) return false;
-    QSqlQuery q(db_);
-    execBound(q, QStringLiteral("delete from accounts_dep.norm where id=:id"),
-              {{QStringLiteral("id"), rows_[row].id}});
+    const bool removed = [&] {
+        Transaction t(db_);
+        lockKey(db_, LockSpace::Operation, QStringLiteral("norms/%1").arg(operationId_));
+        QSqlQuery q(db_);
+        execBound(q, QStringLiteral("select count(*) from accounts_dep.norm where o_id=:o"),
+                  {{QStringLiteral("o"), operationId_}});
+        if (!q.next() || q.value(0).toLongLong() <= 1) return false;
+        execBound(q, QStringLiteral("delete from accounts_dep.norm where id=:id"),
+                  {{QStringLiteral("id"), rows_[row].id}});
+        t.commit();
+        return true;
+    }();
+    if (!removed) {
+        messages().error(Caption::Error, LastNormMessage);
+        load(operationId_);
+        return false;
+    }
+    changed_ = true;
     beginRemoveRows({}, row, row);
     rows_.remove(row);
     endRemoveRows();
@@ -55,6 +73,12 @@ QString NormTable::priceText(const QVariant& price) {
     return text.replace(QLatin1Char('.'), QLocale().decimalPoint());
 }
 
+QString NormTable::editText(int column, const QVariant& value) {
+    if (value.isNull() || !value.isValid()) return {};
+    if (column != Price) return value.toString();
+    return QString::number(value.toDouble(), 'g', 15).replace(QLatin1Char('.'), QLocale().decimalPoint());
+}
+
 std::optional<QVariant> NormTable::parse(int column, const QString& typed) {
     const QString t = typed.trimmed();
     if (t.isEmpty())
@@ -64,7 +88,7 @@ std::optional<QVariant> NormTable::parse(int column, const QString& typed) {
         QString point = t;
         point.replace(QLatin1Char(','), QLatin1Char('.'));
         const double v = point.toDouble(&ok);
-        if (!ok || !std::isfinite(v) || v < 0 || v > 1e12) return std::nullopt;
+        if (!ok || !std::isfinite(v) || v < -1e12 || v > 1e12) return std::nullopt;
         return QVariant(v);
     }
     const int v = t.toInt(&ok);
@@ -87,10 +111,7 @@ QVariant NormTable::data(const QModelIndex& index, int role) const {
         if (v.isNull()) return QString();
         return index.column() == Price ? priceText(v) : v.toString();
     }
-    if (role == Qt::EditRole) {
-        if (v.isNull()) return QString();
-        return index.column() == Price ? priceText(v) : v.toString();
-    }
+    if (role == Qt::EditRole) return editText(index.column(), v);
     if (role == Qt::TextAlignmentRole) return int(Qt::AlignRight | Qt::AlignVCenter);
     return {};
 }
@@ -124,6 +145,11 @@ bool NormTable::setData(const QModelIndex& index, const QVariant& value, int rol
     const int column = index.column();
     const auto parsed = parse(column, value.toString());
     if (!parsed) return false; // not a number: refused, nothing stored
+    if (!parsed->isNull() && parsed->toDouble() < 0) {
+        messages().error(Caption::Error,
+                         NegativeMessage.arg(headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()));
+        return false;
+    }
     const bool isNew = index.row() >= rows_.size();
     if (isNew && parsed->isNull()) return true; // nothing typed into the blank row
     if (!isNew) {
@@ -132,6 +158,7 @@ bool NormTable::setData(const QModelIndex& index, const QVariant& value, int rol
     }
     const QString field = QLatin1String(Fields[column]);
     QSqlQuery q(db_);
+    changed_ = true;
     if (isNew) {
         execBound(
             q,

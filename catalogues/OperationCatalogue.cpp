@@ -132,7 +132,7 @@ bool exportAll(Query& xlsRep, ExcelExport& excel) {
         excel.WriteCell(1, 1, row, xlsRep.value(i, marka).toString());
         excel.WriteCell(1, 2, row, xlsRep.value(i, vid).toString());
         const QVariant price = xlsRep.value(i, cena);
-        if (!price.isNull()) excel.WriteCell(1, 3, row, locale.toString(price.toDouble(), 'g', 15));
+        excel.WriteCell(1, 3, row, locale.toString(price.isNull() ? 0.0 : price.toDouble(), 'g', 15));
         excel.WriteCell(1, 4, row, outputName(xlsRep.value(i, naimen).toInt()));
     }
     excel.SetExcelVisible(true);

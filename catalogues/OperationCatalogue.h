@@ -17,6 +17,9 @@ inline const QString UsedInJournalMessage =
 inline const QString WithoutNormsMessage = QStringLiteral(
     "Операция с такими параметрами уже заведена, но у неё нет ни одного норматива, поэтому её нет в "
     "списке. Откроются её нормативы.");
+inline const QString NoPriceMessage = QStringLiteral(
+    "У операции нет норматива с ценой, поэтому выбрать её для строки нельзя. Цену заводят в нормативах "
+    "операции («Цены» в списке операций).");
 
 // Dialog modes.
 constexpr int NewOperation = 1;
@@ -53,7 +56,8 @@ qlonglong linesOf(DataModule6& dm, int id);
 bool remove(DataModule6& dm, int id);
 
 // Writes every row of `xlsRep` (opened here, closed after) to a new workbook of `excel`:
-// "Марка", "Операция", "Цена", "Вид", one row per operation. False when no spreadsheet
+// "Марка", "Операция", "Цена", "Вид", one row per operation, 0 where an operation has no
+// price. False when no spreadsheet
 // could be opened (already reported).
 bool exportAll(Query& xlsRep, ExcelExport& excel);
 

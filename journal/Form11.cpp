@@ -84,6 +84,8 @@ Form11::Form11(QWidget* parent) : FormDialog(parent) {
     Edit7 = edit("Edit7", 70);
     Label10 = label(QStringLiteral("Сумма"), "Label10");
     Edit9 = edit("Edit9", 90);
+    // What "Цена итог" holds beyond the norm: "выходной ×2, 3 смена ×1,2".
+    Label11 = label(QString(), "Label11");
 
     const std::pair<QLabel*, QWidget*> buddies[] = {
         {Label1, Edit1},  {Label2, Edit2}, {Label3, Edit3}, {Label5, Edit6}, {Label6, Edit5},
@@ -140,6 +142,7 @@ Form11::Form11(QWidget* parent) : FormDialog(parent) {
     grid->addWidget(Edit7, 4, 3);
     grid->addWidget(Label10, 4, 4, Qt::AlignRight);
     grid->addWidget(Edit9, 4, 5, 1, 2);
+    grid->addWidget(Label11, 5, 2, 1, 5);
     grid->setColumnStretch(6, 1);
     Catalogue::boldTitle(GroupBox1);
 
@@ -156,7 +159,7 @@ Form11::Form11(QWidget* parent) : FormDialog(parent) {
     layout->setContentsMargins(6, 4, 6, 6);
     layout->addWidget(GroupBox1);
     layout->addLayout(buttons);
-    setFixedSize(560, 200);
+    setFixedSize(560, 220);
 
     setTabOrder(Button3, Button4);
     setTabOrder(Button4, Edit3);
@@ -217,6 +220,7 @@ void Form11::pickOperation(const QSqlRecord& row) {
     SelIId = row.value(QStringLiteral("i_id")).toInt();
     SelOId = row.value(QStringLiteral("id")).toInt();
     SelNaimen = row.value(QStringLiteral("NAIMEN")).toInt();
+    SelVid = row.value(QStringLiteral("VID")).toString().trimmed();
     SelPrice = Pricing::pickPrice(row.value(QStringLiteral("cena")).toDouble(), DayOff, CurSmena);
     Edit2->setText(row.value(QStringLiteral("MARKA")).toString().trimmed() + QStringLiteral("; ") +
                    row.value(QStringLiteral("VID")).toString().trimmed() + QStringLiteral("; ") +
@@ -224,7 +228,7 @@ void Form11::pickOperation(const QSqlRecord& row) {
 }
 
 void Form11::applyPaint() {
-    const bool paint = ShiftEntry::isPaint(Edit2->text());
+    const bool paint = ShiftEntry::isPaint(SelVid);
     if (!paint) Edit5->clear();
     Edit5->setEnabled(paint);
     Label6->setEnabled(paint);
@@ -259,16 +263,22 @@ void Form11::Edit6Exit() {
     // The base price: the operations list's current row when it stands on this operation,
     // otherwise the operation's lowest norm price read afresh.
     Query& oper = the<DataModule6>().Oper;
+    double base = 0;
     if (oper.isOpen() && !oper.isEmpty() && oper.field(QStringLiteral("id")).toInt() == SelOId) {
-        Edit8->setText(displayNumber(oper.field(QStringLiteral("cena")).toDouble()));
+        base = oper.field(QStringLiteral("cena")).toDouble();
+        Edit8->setText(displayNumber(base));
     } else if (SelOId != 0) {
         QSqlQuery q(the<DataModule6>().ADO_DB());
         execBound(q, QStringLiteral("select min(price) from accounts_dep.norm where o_id=:o"),
                   {{QStringLiteral("o"), SelOId}});
-        Edit8->setText(q.next() && !q.value(0).isNull() ? displayNumber(q.value(0).toDouble()) : QString());
+        const bool priced = q.next() && !q.value(0).isNull();
+        base = priced ? q.value(0).toDouble() : 0;
+        Edit8->setText(priced ? displayNumber(base) : QString());
     } else {
         Edit8->clear();
     }
+    Label11->setText(SelOId != 0 ? Pricing::surchargeWords(SelPrice, base) : QString());
+    Label11->setAccessibleName(Label11->text());
     Edit9->setText(displayNumber(Edit3->text().toDouble() * SelPrice));
 }
 
@@ -282,6 +292,7 @@ void Form11::Button1Click() {
     e.price = SelPrice;
     e.worker = Edit1->text();
     e.operation = Edit2->text();
+    e.kind = SelVid;
     e.kolVo = Edit3->text();
     e.brak = Edit4->text();
     e.time = Edit6->text();

@@ -22,6 +22,8 @@ public:
     int SelIId = 0;
     int SelNaimen = 0;
     double SelPrice = 0;
+    // The operation's kind, which decides whether the line needs a colour.
+    QString SelVid;
     // Handed in by the journal: its shift, its "Выходной" box, and the line being changed.
     int CurSmena = 1;
     bool DayOff = false;
@@ -52,6 +54,7 @@ public:
     QLineEdit* Edit7; // Цена итог
     QLabel* Label10;
     QLineEdit* Edit9;     // Сумма
+    QLabel* Label11;      // the surcharges in "Цена итог", in words
     QPushButton* Button1; // Запись
     QPushButton* Button2; // Отмена
 
@@ -60,7 +63,8 @@ public:
     void pickOperation(const QSqlRecord& row);
     // The pick of the worker list.
     void pickWorker(const QString& name, int id);
-    // Enables the colour box for a paint operation; otherwise empties and disables it.
+    // Enables the colour box for a paint operation (its kind SelVid); otherwise empties and
+    // disables it.
     void applyPaint();
 
 public slots:

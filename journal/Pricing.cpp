@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <QLocale>
+#include <QStringList>
 
 namespace Pricing {
 
@@ -39,6 +40,26 @@ QString factorText(double factor) {
     return russian().toString(SqlText::roundTo(factor, 4), 'g', 10);
 }
 } // namespace
+
+QString surchargeWords(bool dayOff, int shift) {
+    QStringList parts;
+    if (dayOff) parts << QStringLiteral("выходной ×2");
+    if (shift == 3)
+        parts << QStringLiteral("3 смена ×1,2");
+    else if (shift == 4)
+        parts << QStringLiteral("переработка ×1,5");
+    return parts.isEmpty() ? QStringLiteral("без надбавок") : parts.join(QStringLiteral(", "));
+}
+
+QString surchargeWords(double price, double lowestNorm) {
+    if (lowestNorm <= 0) return {};
+    // A line keeps its price rounded to 4 decimals: that rounding is no factor of its own.
+    for (bool dayOff : {false, true})
+        for (int shift : {1, 3, 4})
+            if (std::abs(price - pickPrice(lowestNorm, dayOff, shift)) <= 0.00005 + 1e-9)
+                return surchargeWords(dayOff, shift);
+    return QStringLiteral("×%1 к норме").arg(factorText(price / lowestNorm));
+}
 
 QString surchargeName(double factor) {
     for (const Surcharge& s : Known)

@@ -13,6 +13,14 @@ double pickPrice(double lowestNorm, bool dayOff, int shift);
 // products); empty for 1 and for a factor that is none of them.
 QString surchargeName(double factor);
 
+// The surcharges of a pick in words with their factors: "выходной ×2, 3 смена ×1,2";
+// "без надбавок" when there are none.
+QString surchargeWords(bool dayOff, int shift);
+// The same for a price against the operation's lowest norm: the surcharges whose product the
+// price carries, or the bare factor ("×1,75 к норме") when it is none of them; empty without
+// a norm price.
+QString surchargeWords(double price, double lowestNorm);
+
 // A number as the workstation shows money: two decimals, groups of thousands ("1 820,50").
 QString money(double value);
 

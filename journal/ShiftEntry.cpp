@@ -14,19 +14,11 @@
 
 namespace ShiftEntry {
 
-bool isPaint(const QString& operationText) {
-    return operationText.toUpper().contains(QStringLiteral("КРАСКА"));
+bool isPaint(const QString& kind) {
+    return kind.toUpper().contains(QStringLiteral("КРАСКА"));
 }
 
 namespace {
-// A typed number of a digits-only box that fits its column; -1 when it does not.
-qlonglong typedNumber(const QString& text, int digits) {
-    const QString t = text.trimmed();
-    if (t.isEmpty() || t.size() > digits) return -1;
-    bool ok = false;
-    const qlonglong n = t.toLongLong(&ok);
-    return ok && n >= 0 ? n : -1;
-}
 
 struct DayKey {
     int w, s;
@@ -62,25 +54,46 @@ void reread(DataModule6& dm, int shift) {
 QString refusal(const Entry& e) {
     const bool incomplete = e.worker.trimmed().isEmpty() || e.operation.trimmed().isEmpty() ||
                             e.kolVo.trimmed().isEmpty() || e.brak.trimmed().isEmpty() ||
-                            (isPaint(e.operation) && e.colour.trimmed().isEmpty()) ||
-                            e.time.trimmed().isEmpty();
+                            (isPaint(e.kind) && e.colour.trimmed().isEmpty()) || e.time.trimmed().isEmpty();
     if (incomplete) return IncompleteMessage;
+    // Each number as its column takes it: quantity, hours and colour are integers, rejects a
+    // small integer.
     const struct {
         const QString& text;
-        int digits;
+        qlonglong max;
         const char16_t* field;
     } numbers[] = {
-        {e.kolVo, IntegerDigits, u"Кол-во"},
-        {e.brak, SmallIntegerDigits, u"Брак"},
-        {e.time, IntegerDigits, u"Время"},
+        {e.kolVo, Bounds::IntegerMax, u"Кол-во"},
+        {e.brak, Bounds::SmallIntMax, u"Брак"},
+        {e.time, Bounds::IntegerMax, u"Время"},
+        {e.colour, Bounds::IntegerMax, u"Цвет"},
     };
     for (const auto& n : numbers)
-        if (typedNumber(n.text, n.digits) < 0) return TooLargeMessage.arg(QString::fromUtf16(n.field));
-    if (!e.colour.trimmed().isEmpty() && typedNumber(e.colour, IntegerDigits) < 0)
-        return TooLargeMessage.arg(QStringLiteral("Цвет"));
-    if (typedNumber(e.brak, SmallIntegerDigits) > typedNumber(e.kolVo, IntegerDigits))
-        return RejectsOverQuantityMessage;
-    return {};
+        if (const QString why = Bounds::tooLarge(n.text, n.max, QString::fromUtf16(n.field)); !why.isEmpty())
+            return why;
+    for (const QString* text : {&e.kolVo, &e.brak, &e.time})
+        if (Bounds::typed(*text) < 0) return IncompleteMessage;
+    const qlonglong kolVo = Bounds::typed(e.kolVo), time = Bounds::typed(e.time);
+    if (kolVo == 0 && time == 0) return EmptyLineMessage;
+    if (Bounds::typed(e.brak) > kolVo) return RejectsOverQuantityMessage;
+    // One line alone past a day's hours needs no look at the others.
+    return Bounds::dayHoursRefusal({}, time, e.date, false);
+}
+
+QString dayRefusal(QSqlDatabase db, const Entry& e) {
+    const auto day = Bounds::dayHours(db, e.workerId, e.date, e.shift, e.tag == ChangeLine ? e.lineId : 0, 0);
+    return Bounds::dayHoursRefusal(day, Bounds::typed(e.time), e.date, true);
+}
+
+QStringList doubts(QSqlDatabase db, const Entry& e) {
+    QStringList out;
+    const qlonglong kolVo = Bounds::typed(e.kolVo);
+    if (kolVo > Bounds::QuantityFloor)
+        out << Bounds::quantityDoubt(kolVo, Bounds::largestQuantity(db, e.operationId));
+    out << Bounds::dateDoubt(e.date);
+    if (!e.colour.trimmed().isEmpty()) out << Bounds::colourDoubt(Bounds::typed(e.colour));
+    out.removeAll(QString());
+    return out;
 }
 
 namespace {
@@ -187,6 +200,13 @@ Outcome save(DataModule6& dm, const Entry& e, int* savedId) {
         messages().error(Caption::Error, why);
         return Outcome::Refused;
     }
+    if (const QString why = dayRefusal(dm.ADO_DB(), e); !why.isEmpty()) {
+        messages().error(Caption::Error, why);
+        return Outcome::Refused;
+    }
+    if (const QString ask = Bounds::question(doubts(dm.ADO_DB(), e));
+        !ask.isEmpty() && !messages().question(Bounds::QuestionCaption, ask))
+        return Outcome::Refused;
     const Outcome outcome = write(dm.ADO_DB(), e, savedId);
     switch (outcome) {
     case Outcome::Refused:

@@ -8,6 +8,8 @@
 // touches are locked in one fixed order, so two saves never wait on each other in a circle.
 // The line and the hours of its day (and, when a change moves it, of its old day) are
 // committed together or not at all.
+#include "db/Bounds.h"
+
 #include <QDate>
 #include <QSqlDatabase>
 #include <QString>
@@ -19,7 +21,7 @@ namespace ShiftEntry {
 inline const QString IncompleteMessage = QStringLiteral("Все поля должны быть заполнены!");
 inline const QString DuplicateMessage = QStringLiteral("Позиция с такими параметрами уже заведена!");
 inline const QString RejectsOverQuantityMessage = QStringLiteral("Брак не может быть больше количества!");
-inline const QString TooLargeMessage = QStringLiteral("Слишком большое число в поле «%1»!");
+inline const QString EmptyLineMessage = QStringLiteral("Нужно завести количество или время!");
 inline const QString LineGoneMessage =
     QStringLiteral("Позиция уже удалена на другом рабочем месте. Журнал перечитан.");
 
@@ -28,12 +30,13 @@ constexpr int NewLine = 1;
 constexpr int ChangeLine = 2;
 
 // Digits the boxes take: quantity, hours and colour are integer columns, rejects a small
-// integer; so many digits always fit.
-constexpr int IntegerDigits = 9;
-constexpr int SmallIntegerDigits = 4;
+// integer; every value of the column fits, and a number past it is refused in words.
+constexpr int IntegerDigits = Bounds::IntegerDigits;
+constexpr int SmallIntegerDigits = Bounds::SmallIntDigits;
 
-// True for a paint operation: "КРАСКА" anywhere in the operation's text, in any letter case.
-bool isPaint(const QString& operationText);
+// True for a paint operation, whose line needs a colour: its kind contains "КРАСКА" in any
+// letter case. The brand takes no part ("Краска ПФ-115" may be painted or not).
+bool isPaint(const QString& kind);
 
 struct Entry {
     int tag = NewLine;
@@ -44,6 +47,7 @@ struct Entry {
     double price = 0;
     QString worker;    // the worker's name as the dialog shows it
     QString operation; // brand; kind; kind of output
+    QString kind;      // the operation's kind: decides whether the line needs a colour
     QString kolVo;     // as typed
     QString brak;
     QString time;
@@ -53,12 +57,20 @@ struct Entry {
 };
 
 // The message that refuses the entry before anything is asked of the server; empty when
-// the entry is complete and its numbers fit.
+// the entry is complete, has pieces or hours, and its numbers fit their columns and a day.
 QString refusal(const Entry& e);
+
+// The refusal that needs the database: the worker's hours of the day, over every shift and
+// his household records, past 24, or the shift's day past the timesheet cell.
+QString dayRefusal(QSqlDatabase db, const Entry& e);
+
+// The unlikely values of the entry (quantity far above the operation's, a date far ahead
+// or in a long-closed year, a colour the plant does not use), each a sentence.
+QStringList doubts(QSqlDatabase db, const Entry& e);
 
 enum class Outcome {
     Saved,     // written with its day hours
-    Refused,   // incomplete, or a number that does not fit; nothing written
+    Refused,   // incomplete, a number that does not fit, or a doubt answered No; nothing written
     Duplicate, // an identical line exists; nothing written
     Gone,      // the line to change no longer exists; nothing written
 };
@@ -68,9 +80,9 @@ enum class Outcome {
 // entry must have passed refusal(). Shows nothing. A saved line's id goes to savedId.
 Outcome write(QSqlDatabase db, const Entry& e, int* savedId = nullptr);
 
-// What "Запись" does: checks the entry, writes it, tells the user why when it is not
-// written, re-reads the journal query of the shift (on the same row number) and closes the
-// timesheet-by-time queries so they read afresh.
+// What "Запись" does: checks the entry, asks once about its unlikely values (No writes
+// nothing), writes it, tells the user why when it is not written, re-reads the journal query of the shift (on
+// the same row number) and closes the timesheet-by-time queries so they read afresh.
 Outcome save(DataModule6& dm, const Entry& e, int* savedId = nullptr);
 
 } // namespace ShiftEntry

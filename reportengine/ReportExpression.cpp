@@ -3,6 +3,7 @@
 #include <cmath>
 #include <QDate>
 #include <QMetaType>
+#include <QRegularExpression>
 
 namespace report {
 
@@ -23,7 +24,13 @@ Value Value::fromVariant(const QVariant& v, bool numericColumn) {
         if (numericColumn) {
             bool ok = false;
             const double n = v.toString().toDouble(&ok);
-            if (ok) return of(n);
+            if (ok) {
+                Value value = of(n);
+                const QString text = v.toString().trimmed();
+                static const QRegularExpression plain(QStringLiteral("^[-+]?[0-9]+(\\.[0-9]*)?$"));
+                if (plain.match(text).hasMatch()) value.decimal = text;
+                return value;
+            }
         }
         return of(v.toString());
     case QMetaType::QDate:
@@ -31,6 +38,16 @@ Value Value::fromVariant(const QVariant& v, bool numericColumn) {
     default:
         return of(v.toString());
     }
+}
+
+Value Value::exactly(const QString& decimal) {
+    Value v = of(decimal.toDouble());
+    v.decimal = decimal;
+    return v;
+}
+
+Value EvalContext::sumValue(const Node* node) const {
+    return Value::of(sum(node));
 }
 
 double Value::toNumber() const {
@@ -303,6 +320,38 @@ QString plainNumber(double n, const QLocale& locale) {
     return s;
 }
 
+// An exact decimal text rounded to `decimals`, half away from zero: "-2.345" → "-2.35".
+QString roundDecimal(const QString& text, int decimals) {
+    QString t = text.trimmed();
+    bool negative = false;
+    if (t.startsWith(u'-') || t.startsWith(u'+')) {
+        negative = t.startsWith(u'-');
+        t.remove(0, 1);
+    }
+    const qsizetype point = t.indexOf(u'.');
+    QString whole = point < 0 ? t : t.left(point);
+    QString fraction = point < 0 ? QString() : t.mid(point + 1);
+    if (whole.isEmpty()) whole = QStringLiteral("0");
+    bool up = fraction.size() > decimals && fraction[decimals] >= u'5';
+    fraction = fraction.left(decimals).leftJustified(decimals, u'0');
+    QString digits = whole + fraction;
+    for (qsizetype i = digits.size() - 1; up && i >= 0; --i) {
+        if (digits[i] == u'9') {
+            digits[i] = u'0';
+        } else {
+            digits[i] = QChar(digits[i].unicode() + 1);
+            up = false;
+        }
+    }
+    if (up) digits.prepend(u'1');
+    QString out = digits.left(digits.size() - decimals);
+    while (out.size() > 1 && out.startsWith(u'0'))
+        out.remove(0, 1);
+    if (decimals > 0) out += u'.' + digits.right(decimals);
+    if (negative && out.contains(QRegularExpression(QStringLiteral("[1-9]")))) out.prepend(u'-');
+    return out;
+}
+
 void collectFields(const Node* n, QStringList& out) {
     if (n->op == Node::Field && !out.contains(n->text)) out << n->text;
     for (const auto& a : n->args)
@@ -363,7 +412,11 @@ Value Expression::evaluate(const Node* n, const EvalContext& cx) {
     case Node::Gt:
     case Node::Le:
     case Node::Ge: {
-        const int c = compareValues(evaluate(n->args[0].get(), cx), evaluate(n->args[1].get(), cx));
+        const Value a = evaluate(n->args[0].get(), cx), b = evaluate(n->args[1].get(), cx);
+        // An empty value equals nothing that is there: an empty kind is not kind 0, so it
+        // prints as the other kinds do, as the export and the kind filter take it.
+        if (a.isNull() != b.isNull()) return Value::of(n->op == Node::Ne ? 1.0 : 0.0);
+        const int c = compareValues(a, b);
         const bool r = n->op == Node::Eq   ? c == 0
                        : n->op == Node::Ne ? c != 0
                        : n->op == Node::Lt ? c < 0
@@ -380,7 +433,7 @@ Value Expression::evaluate(const Node* n, const EvalContext& cx) {
         return Value::of(formatValue(v, {}, cx.locale()));
     }
     case Node::Sum:
-        return Value::of(cx.sum(n));
+        return cx.sumValue(n);
     }
     return Value::null();
 }
@@ -415,6 +468,19 @@ QString formatValue(const Value& value, const QString& format, const QLocale& lo
     if (format.isEmpty()) {
         if (value.kind == Value::Text) return value.text;
         if (value.isNull()) return {};
+        if (!value.decimal.isEmpty() && value.decimal.size() <= 30) {
+            // The exact digits without trailing zeros.
+            QString s = value.decimal;
+            if (s.contains(u'.')) {
+                while (s.endsWith(u'0'))
+                    s.chop(1);
+                if (s.endsWith(u'.')) s.chop(1);
+            }
+            if (s.startsWith(u'+')) s.remove(0, 1);
+            if (s == QLatin1String("-0") || s.isEmpty()) s = QStringLiteral("0");
+            if (locale.decimalPoint() != QLatin1String(".")) s.replace(u'.', locale.decimalPoint());
+            return s;
+        }
         return plainNumber(value.number, locale);
     }
     int decimals = 0;
@@ -425,6 +491,11 @@ QString formatValue(const Value& value, const QString& format, const QLocale& lo
         bool ok = false;
         value.text.toDouble(&ok);
         if (!ok) return value.text; // a text is printed as it is
+    }
+    if (value.kind == Value::Number && !value.decimal.isEmpty()) {
+        QString s = roundDecimal(value.decimal, decimals);
+        if (locale.decimalPoint() != QLatin1String(".")) s.replace(u'.', locale.decimalPoint());
+        return s;
     }
     // Rounded on the value's decimal form (15 significant digits), so 2.675 prints 2.68 as on
     // a calculator, not 2.67 as its binary neighbour would.

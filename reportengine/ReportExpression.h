@@ -3,8 +3,9 @@
 //   numbers 1.2, texts 'Заготовки', field names (letter case ignored), PAGENUMBER,
 //   + (adds numbers, joins texts), - * /, comparisons = <> < > <= >=, parentheses,
 //   IF(condition, then, else), STR(value), SUM(value).
-// An empty field counts as 0 in arithmetic and comparisons with numbers, and as an empty
-// text where texts are joined, so a row total over days without hours still adds up.
+// An empty field counts as 0 in arithmetic and as an empty text where texts are joined, so a
+// row total over days without hours still adds up. Compared with a value that is there, an
+// empty one is unequal (and neither less nor greater).
 // Division by zero gives an empty value rather than an infinity on paper.
 #include <memory>
 #include <QLocale>
@@ -31,10 +32,15 @@ struct Value {
     enum Kind { Null, Number, Text } kind = Null;
     double number = 0;
     QString text;
+    // A number's exact decimal form ("1234.5650"), where it has one: a numeric column's value
+    // or an exact sum. A number format rounds it rather than its binary neighbour.
+    QString decimal;
 
     static Value null() { return {}; }
-    static Value of(double n) { return {Number, n, {}}; }
-    static Value of(const QString& s) { return {Text, 0, s}; }
+    static Value of(double n) { return {Number, n, {}, {}}; }
+    static Value of(const QString& s) { return {Text, 0, s, {}}; }
+    // A number with its exact decimal form (digits, an optional sign and point, no exponent).
+    static Value exactly(const QString& decimal);
     // A field's value. Numbers that the query delivers as exact texts (numeric columns) are
     // read as numbers when `numericColumn` is set.
     static Value fromVariant(const QVariant& v, bool numericColumn);
@@ -62,6 +68,8 @@ public:
     virtual int pageNumber() const = 0;
     // The running total of a SUM node.
     virtual double sum(const Node* node) const = 0;
+    // The same as a value: with its exact decimal form where the total is kept exactly.
+    virtual Value sumValue(const Node* node) const;
     // Numbers joined to texts (STR, +) take its decimal separator.
     virtual QLocale locale() const { return QLocale(); }
 };
@@ -88,8 +96,9 @@ private:
 // text is one, and how many decimals it asks for.
 bool isNumberFormat(const QString& format, int* decimals = nullptr);
 // The value as an item prints it: with a number format, rounded half away from zero to its
-// decimals; without one, texts as they are, numbers in their shortest form (whole numbers
-// without decimals, up to 15 significant digits). The locale's decimal separator, no grouping.
+// decimals (on its exact decimal form where it has one); without one, texts as they are, numbers in their
+// shortest form (whole numbers without decimals, up to 15 significant digits). The locale's decimal
+// separator, no grouping.
 QString formatValue(const Value& value, const QString& format, const QLocale& locale);
 
 } // namespace report

@@ -2,6 +2,7 @@
 
 #include "db/Query.h"
 
+#include <algorithm>
 #include <QHash>
 #include <QSqlField>
 
@@ -62,6 +63,123 @@ QVariant QueryRows::value(int row, int column) const {
 namespace {
 
 constexpr double Epsilon = 1e-6;
+constexpr double TextGap = 0.8; // mm kept free between two texts of a band
+
+// A running total in exact decimals: units of 10^-15. Money is summed this way and rounded
+// once, where it prints; binary floating point would make the total depend on the order of
+// the rows, and so differ by a kopeck between reports that add the same lines.
+class ExactSum {
+public:
+    static constexpr int Scale = 15;
+
+    // Adds a value; false (and the total no longer exact) where it cannot be held.
+    void add(const QVariant& v) {
+        if (!exact_ || v.isNull() || !v.isValid()) return;
+        QString text;
+        switch (v.metaType().id()) {
+        case QMetaType::Int:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+            units_ += static_cast<__int128>(v.toLongLong()) * pow10(Scale);
+            return;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            // The value's decimal form, as the server turns a float8 into a numeric.
+            text = QString::number(v.toDouble(), 'g', 15);
+            break;
+        default:
+            text = v.toString().trimmed();
+        }
+        __int128 units = 0;
+        if (text.isEmpty()) return;
+        if (!parse(text, units)) {
+            exact_ = false;
+            return;
+        }
+        units_ += units;
+    }
+    bool exact() const { return exact_; }
+    void reset() {
+        units_ = 0;
+        exact_ = true;
+    }
+    double value() const { return text().toDouble(); }
+    // The total's exact decimal form.
+    QString text() const {
+        const bool negative = units_ < 0;
+        unsigned __int128 u = negative ? -static_cast<unsigned __int128>(units_) : units_;
+        QString digits;
+        do {
+            digits.prepend(QChar(u'0' + int(u % 10)));
+            u /= 10;
+        } while (u > 0);
+        while (digits.size() <= Scale)
+            digits.prepend(u'0');
+        digits.insert(digits.size() - Scale, u'.');
+        if (negative) digits.prepend(u'-');
+        return digits;
+    }
+
+private:
+    static __int128 pow10(int n) {
+        __int128 r = 1;
+        while (n-- > 0)
+            r *= 10;
+        return r;
+    }
+    // "-123.4500", "1e-05": to units, the digits past the scale rounded half away from zero.
+    static bool parse(const QString& text, __int128& out) {
+        qsizetype i = 0;
+        bool negative = false;
+        if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
+        __int128 mantissa = 0;
+        int digits = 0, fraction = 0;
+        bool point = false, any = false;
+        for (; i < text.size(); ++i) {
+            const QChar c = text[i];
+            if (c == u'.' && !point) {
+                point = true;
+                continue;
+            }
+            if (!c.isDigit()) break;
+            any = true;
+            if (mantissa == 0 && c == u'0') {
+                if (point) ++fraction;
+                continue;
+            }
+            if (++digits > 36) return false;
+            mantissa = mantissa * 10 + (c.unicode() - u'0');
+            if (point) ++fraction;
+        }
+        if (!any) return false;
+        int exponent = 0;
+        if (i < text.size() && (text[i] == u'e' || text[i] == u'E')) {
+            bool ok = false;
+            exponent = text.mid(i + 1).toInt(&ok);
+            if (!ok) return false;
+        } else if (i != text.size()) {
+            return false;
+        }
+        const int shift = Scale + exponent - fraction;
+        if (shift >= 0) {
+            if (digits + shift > 36) return false;
+            mantissa *= pow10(shift);
+        } else if (-shift > 36) {
+            mantissa = 0;
+        } else {
+            const __int128 d = pow10(-shift);
+            mantissa = (mantissa + d / 2) / d;
+        }
+        out = negative ? -mantissa : mantissa;
+        return true;
+    }
+
+    __int128 units_ = 0;
+    bool exact_ = true;
+};
 constexpr double GrowPadding = 0.5; // mm
 constexpr double MinStretch = 0.5;
 
@@ -81,6 +199,10 @@ public:
                     sumNodes_.push_back(s);
                     sumsOf_[&band].push_back(s);
                     sums_.insert(s, 0);
+                    if (const Node* f = exactField(s)) {
+                        exactSums_.insert(s, ExactSum());
+                        exactFieldOf_.insert(s, f->text);
+                    }
                 }
             }
         }
@@ -100,7 +222,22 @@ public:
         return Value::fromVariant(rows_.value(row_, c), rows_.isNumeric(c));
     }
     int pageNumber() const override { return int(model_.pages.size()); }
-    double sum(const Node* node) const override { return sums_.value(node); }
+    Value sumValue(const Node* node) const override {
+        const auto exact = exactSums_.constFind(node);
+        if (exact != exactSums_.constEnd() && exact->exact() && node->args[0]->op == Node::Field)
+            return Value::exactly(exact->text());
+        return Value::of(sum(node));
+    }
+    double sum(const Node* node) const override {
+        // A sum of a field, or of a field divided or multiplied by a number, is kept exact.
+        const auto exact = exactSums_.constFind(node);
+        if (exact == exactSums_.constEnd() || !exact->exact()) return sums_.value(node);
+        const Node* arg = node->args[0].get();
+        const double total = exact->value();
+        if (arg->op == Node::Div) return arg->args[1]->number == 0 ? 0 : total / arg->args[1]->number;
+        if (arg->op == Node::Mul) return total * arg->args[1]->number;
+        return total;
+    }
     QLocale locale() const override { return locale_; }
 
     PageModel run() {
@@ -181,10 +318,12 @@ private:
             place(*b);
     }
 
-    void ensure(double height) {
-        if (y_ + height <= bottom_ + Epsilon || pageEmpty_) return;
+    // Starts a new page unless `height` still fits; true when it did.
+    bool ensure(double height) {
+        if (y_ + height <= bottom_ + Epsilon || pageEmpty_) return false;
         finishPage();
         startPage(false);
+        return true;
     }
 
     void groupHeaders(int from) {
@@ -211,17 +350,46 @@ private:
             ensure(b->height + b->keepRoomBelow);
             place(*b);
         }
-        for (const Node* s : sumNodes_)
+        for (const Node* s : sumNodes_) {
             sums_[s] += Expression::evaluate(s->args[0].get(), *this).toNumber();
+            auto exact = exactSums_.find(s);
+            if (exact != exactSums_.end()) {
+                const int c = column_.value(exactFieldOf_.value(s), -1);
+                if (c >= 0) exact->add(rows_.value(row_, c));
+            }
+        }
+    }
+
+    // The field a sum adds, where the sum is of the field itself or of the field divided or
+    // multiplied by a number.
+    static const Node* exactField(const Node* sum) {
+        const Node* arg = sum->args[0].get();
+        if (arg->op == Node::Field) return arg;
+        if ((arg->op == Node::Div || arg->op == Node::Mul) && arg->args[0]->op == Node::Field &&
+            arg->args[1]->op == Node::Num)
+            return arg->args[0].get();
+        return nullptr;
     }
 
     void groupFooter(int g) {
         for (const Band& b : d_.bands) {
             if (b.kind != BandKind::GroupFooter || b.group != g) continue;
-            ensure(b.height);
+            double height = b.height;
+            for (int k = 0; k <= g; ++k)
+                if (const Band* h = d_.band(BandKind::GroupHeader, k)) height += h->height;
+            if (y_ + b.height > bottom_ + Epsilon && !pageEmpty_) {
+                // A page that would open with the sums of a group names the group first: its
+                // headers (and those of the groups around it) print again above the footer.
+                ensure(height);
+                for (int k = 0; k <= g; ++k)
+                    if (const Band* h = d_.band(BandKind::GroupHeader, k)) place(*h);
+            }
             place(b);
-            for (const Node* s : sumsOf_.value(&b))
+            for (const Node* s : sumsOf_.value(&b)) {
                 sums_[s] = 0;
+                auto exact = exactSums_.find(s);
+                if (exact != exactSums_.end()) exact->reset();
+            }
         }
     }
 
@@ -245,6 +413,7 @@ private:
                              band.kind == BandKind::GroupFooter;
         page.bands.push_back({band.name, band.kind, rect, rowBand ? row_ : -1});
         if (band.ground.isValid()) page.fills.push_back({rect, band.ground});
+        const std::size_t firstText = page.texts.size();
         for (const Item& item : band.items) {
             const QString text = item.isLabel()
                                      ? item.text
@@ -278,9 +447,56 @@ private:
             }
             frame(r, item.frame, page);
         }
+        separateTexts(page, firstText);
         frame(rect, band.frame, page);
         y_ += band.height;
         if (band.kind != BandKind::ColumnHeader && band.kind != BandKind::PageFooter) pageEmpty_ = false;
+    }
+
+    // Where a text's ink lies across the page.
+    static std::pair<double, double> ink(const TextElement& t) {
+        const double w = t.advance * t.stretch;
+        const double x = t.align == Align::Left     ? t.rect.left()
+                         : t.align == Align::Centre ? t.rect.center().x() - w / 2
+                                                    : t.rect.right() - w;
+        return {x, x + w};
+    }
+
+    // Fits a text into [from, to]: its rectangle is cut to that room and the text narrowed
+    // to the room as far as needed.
+    static void fitInto(TextElement& t, double from, double to) {
+        QRectF r = t.rect;
+        r.setLeft(std::max(r.left(), from));
+        r.setRight(std::min(r.right(), to));
+        if (r.width() < Epsilon) r.setWidth(Epsilon);
+        t.rect = r;
+        if (t.advance > r.width()) t.stretch = std::min(t.stretch, r.width() / t.advance);
+    }
+
+    // No two texts of a band touch: where one's ink would reach within TextGap of its
+    // neighbour's (items that overlap in the layout, or a text still too wide at the narrowest
+    // it is allowed), the two share the room between them and each is narrowed into its part.
+    static void separateTexts(Page& page, std::size_t first) {
+        std::vector<TextElement*> texts;
+        for (std::size_t i = first; i < page.texts.size(); ++i)
+            texts.push_back(&page.texts[i]);
+        std::sort(texts.begin(), texts.end(),
+                  [](const TextElement* a, const TextElement* b) { return ink(*a).first < ink(*b).first; });
+        for (std::size_t i = 0; i + 1 < texts.size(); ++i) {
+            TextElement& a = *texts[i];
+            TextElement& b = *texts[i + 1];
+            if (a.rect.bottom() <= b.rect.top() + Epsilon || b.rect.bottom() <= a.rect.top() + Epsilon)
+                continue;
+            const auto [aFrom, aTo] = ink(a);
+            const auto [bFrom, bTo] = ink(b);
+            if (aTo + TextGap <= bFrom + Epsilon) continue;
+            // The border between them: in the middle of where their items overlap, or of the
+            // space between the items' edges.
+            double border = (std::min(a.rect.right(), b.rect.right()) + std::max(b.rect.left(), aFrom)) / 2;
+            border = std::clamp(border, aFrom + 1, std::max(aFrom + 1, bTo - 1));
+            fitInto(a, aFrom, border - TextGap / 2);
+            fitInto(b, border + TextGap / 2, bTo);
+        }
     }
 
     const Definition& d_;
@@ -292,6 +508,8 @@ private:
     std::vector<const Node*> sumNodes_;
     QHash<const Band*, std::vector<const Node*>> sumsOf_;
     QHash<const Node*, double> sums_;
+    QHash<const Node*, ExactSum> exactSums_;
+    QHash<const Node*, QString> exactFieldOf_;
     PageModel model_;
     int row_ = -1;
     double y_ = 0;

@@ -151,10 +151,21 @@ void setUpPrinter(const PageModel& model, QPrinter& printer) {
     printer.setPageLayout(layoutOf(model));
 }
 
+std::pair<int, int> pagesToPrint(const PageModel& model, const QPrinter& printer) {
+    int from = 0, to = model.pageCount() - 1;
+    // The print dialog's "pages from .. to" (counted from 1; 0 where the user named none).
+    if (printer.printRange() == QPrinter::PageRange) {
+        if (printer.fromPage() > 0) from = printer.fromPage() - 1;
+        if (printer.toPage() > 0) to = std::min(to, printer.toPage() - 1);
+    }
+    return {from, to};
+}
+
 void printPages(const PageModel& model, QPrinter& printer) {
     QPainter painter(&printer);
-    for (int i = 0; i < model.pageCount(); ++i) {
-        if (i > 0) printer.newPage();
+    const auto [from, to] = pagesToPrint(model, printer);
+    for (int i = from; i <= to; ++i) {
+        if (i > from) printer.newPage();
         paintPage(model, i, painter);
     }
 }

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <QFont>
+#include <utility>
 
 class QPainter;
 class QPrinter;
@@ -35,7 +36,11 @@ void paintPage(const PageModel& model, int index, QPainter& painter);
 
 // Sets the printer up for the model's paper (A4, its orientation, full page).
 void setUpPrinter(const PageModel& model, QPrinter& printer);
-// Paints every page of the model onto a set-up printer (the preview's and the print's path).
+// The pages (0-based, first and last) a printer asks for: every page, or the range chosen
+// in the print dialog.
+std::pair<int, int> pagesToPrint(const PageModel& model, const QPrinter& printer);
+// Paints the pages the printer asks for onto a set-up printer (the preview's and the print's
+// path).
 void printPages(const PageModel& model, QPrinter& printer);
 
 // Writes the model to a PDF file, replacing it. False with the reason when it cannot.

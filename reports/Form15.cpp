@@ -8,9 +8,11 @@ const double Form15::DayLeft[31] = {81.2,  87.8,  93.7,  100.0, 106.1, 112.4, 11
                                     176.5, 182.0, 187.6, 193.1, 198.7, 204.3, 209.8, 215.4,
                                     220.9, 226.5, 232.0, 237.6, 243.2, 248.7, 254.3};
 
+// Grouped by the worker's number, so two namesakes are two lines with their own hours.
 QString Form15::sql() {
     return QStringLiteral(
-        "select person.s_caption fio,sum(d1) as sd1,sum(d2) as sd2,sum(d3) as sd3,sum(d4) as sd4,\n"
+        "select person.s_caption fio,h_tabel.w_id,sum(d1) as sd1,sum(d2) as sd2,sum(d3) as sd3,sum(d4) as "
+        "sd4,\n"
         "sum(d5) as sd5,sum(d6) as sd6,sum(d7) as sd7,sum(d8) as sd8,sum(d9) as sd9,\n"
         "sum(d10) as sd10,sum(d11) as sd11,sum(d12) as sd12,sum(d13) as sd13,\n"
         "sum(d14) as sd14,sum(d15) as sd15,sum(d16) as sd16,sum(d17) as sd17,\n"
@@ -19,7 +21,7 @@ QString Form15::sql() {
         "sum(d26) as sd26,sum(d27) as sd27,sum(d28) as sd28,sum(d29) as sd29,\n"
         "sum(d30) as sd30,sum(d31) as sd31 from accounts_dep.h_tabel, cmn_contractor.person person where\n"
         "h_tabel.w_id=person.s_code::t_integer and month=:mnth and\n"
-        "year=:yea group by fio order by fio");
+        "year=:yea group by fio, h_tabel.w_id order by fio, h_tabel.w_id");
 }
 
 Form15::Form15(QObject* parent) : ReportForm(parent) {

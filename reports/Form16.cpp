@@ -1,17 +1,19 @@
 #include "reports/Form16.h"
+#include "reports/PeriodLines.h"
 
 using namespace report;
 using namespace layout;
 
+// Grouped by the worker's number, so namesakes stay two workers; the name is what prints.
 QString Form16::sql() {
-    return QStringLiteral(
-        "select person.s_caption fio, sum(smena.kol_vo-smena.brak)::numeric as kolvo, \n"
-        "sum((kol_vo-brak)*smena.cena) as summa,vid_oper.vid,\n"
-        "izdel.nom, oper.naimen, color from cmn_contractor.person "
-        "person,accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper,\n"
-        "accounts_dep.oper where w_id=s_code::integer and izdel.id=smena.i_id and vid_oper.id=oper.vid\n"
-        "and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 \n"
-        "group by fio, izdel.nom, oper.naimen, vid_oper.vid, color order by fio, izdel.nom");
+    return QStringLiteral("select ") + PeriodLines::workerName() +
+           QStringLiteral(
+               " fio, smena.w_id, sum(smena.kol_vo-smena.brak)::numeric as kolvo, \n"
+               "sum(smena.summa) as summa, vid_oper.vid, izdel.nom, oper.naimen, smena.color\nfrom ") +
+           PeriodLines::summed(QStringLiteral("w_id, i_id, o_id, color")) + PeriodLines::names() +
+           PeriodLines::person() +
+           QStringLiteral("group by fio, smena.w_id, izdel.nom, oper.naimen, vid_oper.vid, smena.color "
+                          "order by fio, smena.w_id, izdel.nom");
 }
 
 Form16::Form16(QObject* parent) : PeriodReport(parent) {
@@ -20,7 +22,8 @@ Form16::Form16(QObject* parent) : PeriodReport(parent) {
 
     addTitle(4.2, 0.3, 10);
     addSpacer();
-    Band& worker = addGroupHeader(QStringLiteral("worker"), QStringLiteral("fio"), 6.6);
+    Band& worker =
+        addGroupHeader(QStringLiteral("worker"), QStringLiteral("w_id"), 6.6, QStringLiteral("fio"));
     worker.add(label(QStringLiteral("Сумма без Р/К"), 163.2, 25.1, heading(10, true)));
 
     QuickRep1.groups.push_back({QStringLiteral("nom")});

@@ -1,17 +1,17 @@
 #include "reports/Form17.h"
+#include "reports/PeriodLines.h"
 
 using namespace report;
 using namespace layout;
 
 QString Form17::sql() {
     return QStringLiteral(
-        "select sum(smena.kol_vo-smena.brak)::numeric as kolvo, vid_oper.vid,\n"
-        "izdel.nom, oper.naimen, color,  round((izdel.massa*sum(smena.kol_vo-smena.brak))::numeric,2) as "
-        "mass\n"
-        "from accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, accounts_dep.oper where "
-        "izdel.id=smena.i_id and vid_oper.id=oper.vid\n"
-        "and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 \n"
-        "group by izdel.nom,color, oper.naimen, vid_oper.vid, izdel.massa order by izdel.nom");
+               "select sum(smena.kol_vo-smena.brak)::numeric as kolvo, vid_oper.vid,\n"
+               "izdel.nom, oper.naimen, smena.color, "
+               "round((izdel.massa*sum(smena.kol_vo-smena.brak)::bigint)::numeric,2) as mass\nfrom ") +
+           PeriodLines::summed(QStringLiteral("i_id, o_id, color")) + PeriodLines::names() +
+           QStringLiteral("group by izdel.nom, smena.color, oper.naimen, vid_oper.vid, izdel.massa order by "
+                          "izdel.nom");
 }
 
 Form17::Form17(QObject* parent) : PeriodReport(parent) {

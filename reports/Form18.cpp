@@ -3,13 +3,13 @@
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 #include "db/Instances.h"
-#include "spreadsheet/ExcelExport.h"
 #include "reports/Form16.h"
 #include "reports/Form17.h"
 #include "reports/Form20.h"
 #include "reports/Form21.h"
 #include "reports/ReportForm.h"
 #include "reports/SummaryReports.h"
+#include "spreadsheet/ExcelExport.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -75,12 +75,22 @@ Form18::Form18(QWidget* parent) : FormDialog(parent) {
     };
     DTPicker1 = picker("DTPicker1", Label1);
     DTPicker2 = picker("DTPicker2", Label2);
+    // Both dates are days of the period: "по 31.05" includes 31 May. The line under them says
+    // so, with the number of days.
+    Label3 = new QLabel(GroupBox1);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setFont(plain);
+    Label3->setWordWrap(true);
     auto* period = new QGridLayout(GroupBox1);
     period->setContentsMargins(6, 2, 6, 4);
     period->addWidget(Label1, 0, 0);
     period->addWidget(DTPicker1, 0, 1);
     period->addWidget(Label2, 1, 0);
     period->addWidget(DTPicker2, 1, 1);
+    period->addWidget(Label3, 2, 0, 1, 2);
+    connect(DTPicker1, &QDateEdit::dateChanged, this, &Form18::showPeriodDays);
+    connect(DTPicker2, &QDateEdit::dateChanged, this, &Form18::showPeriodDays);
+    showPeriodDays();
 
     auto button = [this](const QString& caption, const char* name, const QString& accessible = {}) {
         return formButton(this, caption, name, accessible);
@@ -128,6 +138,20 @@ void Form18::setDefaultPeriod() {
     DTPicker2->setDate(end);
 }
 
+QDate Form18::data1() const {
+    return DTPicker1->date();
+}
+
+QDate Form18::data2() const {
+    return DTPicker2->date().addDays(1);
+}
+
+void Form18::showPeriodDays() {
+    const qint64 days = std::max<qint64>(0, data1().daysTo(data2()));
+    Label3->setText(QStringLiteral("включительно, дней: %1").arg(days));
+    Label3->setAccessibleName(Label3->text());
+}
+
 void Form18::openWithDefaultPeriod() {
     setDefaultPeriod();
     exec();
@@ -146,7 +170,7 @@ void Form18::showEvent(QShowEvent* e) {
 }
 
 void Form18::printReport(PeriodReport& form, const QString& titlePiece, const QString& reportName) {
-    form.run(titlePiece, reportName, DTPicker1->date(), DTPicker2->date(), kindIndex());
+    form.run(titlePiece, reportName, data1(), data2(), kindIndex());
 }
 
 void Form18::Button4Click() {
@@ -173,12 +197,14 @@ void Form18::Button6Click() {
     BusyCursor busy;
     XLS_Rep.close();
     QueryCloser closer(XLS_Rep);
-    XLS_Rep.setParam(QStringLiteral("data1"), DTPicker1->date());
-    XLS_Rep.setParam(QStringLiteral("data2"), DTPicker2->date());
+    XLS_Rep.setParam(QStringLiteral("data1"), data1());
+    XLS_Rep.setParam(QStringLiteral("data2"), data2());
     PeriodReport::applyKind(XLS_Rep, kindIndex());
     XLS_Rep.open();
     SummaryReports::exportRows(XLS_Rep, sharedExcel(), [this](int k, int n) {
         Button6->setText(QStringLiteral("Excel (%1 из %2)").arg(k).arg(n));
+        // The export keeps the event loop waiting: paint the progress now.
+        Button6->repaint();
     });
 }
 

@@ -26,7 +26,8 @@ public:
     QLabel* Label1;
     QDateEdit* DTPicker1; // first day of the period
     QLabel* Label2;
-    QDateEdit* DTPicker2; // first day after the period
+    QDateEdit* DTPicker2; // last day of the period, included
+    QLabel* Label3;       // the days the period covers, both dates included
     QPushButton* Button4;
     QPushButton* Button2;
     QPushButton* Button1;
@@ -46,6 +47,9 @@ public:
     // shown modally.
     void openWithDefaultPeriod();
     void setDefaultPeriod();
+    // The period as the statements take it: the first day, and the first day no longer included.
+    QDate data1() const;
+    QDate data2() const;
 
 public slots:
     void Button4Click();
@@ -60,4 +64,5 @@ protected:
 
 private:
     void printReport(PeriodReport& form, const QString& titlePiece, const QString& reportName);
+    void showPeriodDays();
 };

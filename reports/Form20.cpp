@@ -1,21 +1,20 @@
 #include "reports/Form20.h"
+#include "reports/PeriodLines.h"
 
 using namespace report;
 using namespace layout;
 
-// The bonus names the journal line's price as smena.cena: the operation has a column cena of
-// its own, and an unqualified name would make the server refuse the whole statement.
+// Grouped by the worker's number, so namesakes stay two workers; the name is what prints.
 QString Form20::sql() {
-    return QStringLiteral(
-        "select s_caption fio, izdel.marka, vid_oper.vid, oper.naimen, \n"
-        "sum(smena.kol_vo)::numeric as kolvo, sum(smena.brak) as brk, sum((kol_vo-brak)*\n"
-        "smena.cena) as summa, color, sum(prize*(kol_vo-brak)*smena.cena/100) as s_prize \n"
-        "from cmn_contractor.person "
-        "person,accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper where \n"
-        "smena.o_id=oper.id and smena.w_id=s_code::integer and smena.i_id=izdel.id \n"
-        "and smena.o_id=oper.id and w_id=s_code::integer and oper.vid=vid_oper.id \n"
-        "and smena.data<:data2 and smena.data>=:data1 group by fio, marka, \n"
-        "vid_oper.vid, oper.naimen, color order by fio, marka, vid_oper.vid, oper.naimen");
+    return QStringLiteral("select ") + PeriodLines::workerName() +
+           QStringLiteral(" fio, smena.w_id, izdel.marka, vid_oper.vid, oper.naimen, \n"
+                          "sum(smena.kol_vo)::numeric as kolvo, sum(smena.brak)::bigint as brk, "
+                          "sum(smena.summa) as summa, "
+                          "smena.color, sum(smena.s_prize) as s_prize\nfrom ") +
+           PeriodLines::summed(QStringLiteral("w_id, i_id, o_id, color"), true) + PeriodLines::names() +
+           PeriodLines::person() +
+           QStringLiteral("group by fio, smena.w_id, marka, vid_oper.vid, oper.naimen, smena.color "
+                          "order by fio, smena.w_id, marka, vid_oper.vid, oper.naimen");
 }
 
 Form20::Form20(QObject* parent) : PeriodReport(parent) {
@@ -28,7 +27,7 @@ Form20::Form20(QObject* parent) : PeriodReport(parent) {
     title.add(label(QStringLiteral("Количество"), 133.3, 18.5, heading(9, true), Align::Centre, White));
     title.add(label(QStringLiteral("Сумма"), 157.4, 10.1, heading(9, true), Align::Centre, White));
     addSpacer();
-    addGroupHeader(QStringLiteral("worker"), QStringLiteral("fio"), 5.3);
+    addGroupHeader(QStringLiteral("worker"), QStringLiteral("w_id"), 5.3, QStringLiteral("fio"));
 
     Band& detail = QuickRep1.add(band(QStringLiteral("detail"), BandKind::Detail, 4.2));
     detail.add(value(QStringLiteral("marka"), 0.3, 41.0, Align::Left, body(8)));

@@ -1,26 +1,18 @@
 #include "reports/Form21.h"
+#include "reports/PeriodLines.h"
 
 using namespace report;
 using namespace layout;
 
-// The journal lines of the period are summed per product, operation and colour first, and
-// only those sums are joined to the names and grouped: the same rows as grouping the joined
-// lines themselves (the sums of sums are the sums), in a fraction of the time over a year of
-// journal, where sorting every joined line by its names dominated.
 QString Form21::sql() {
-    return QStringLiteral(
-        "select izdel.marka, vid_oper.vid vid, oper.naimen, izdel.nom,\n"
-        "sum(smena.kol_vo)::numeric as kolvo, sum(smena.brak)::bigint as brk, \n"
-        "sum(smena.summa) as summa, smena.color, round((izdel.massa*sum(smena.kol_vo))::numeric,2) as mass \n"
-        "from (select i_id, o_id, color, sum(kol_vo) as kol_vo, sum(brak) as brak, sum((kol_vo-brak)*cena) "
-        "as summa \n"
-        "from accounts_dep.smena where smena.data<:data2 and smena.data>=:data1 group by i_id, o_id, color) "
-        "smena, \n"
-        "accounts_dep.izdel,accounts_dep.oper,accounts_dep.vid_oper where smena.o_id=oper.id and "
-        "smena.i_id=izdel.id \n"
-        "and oper.vid=vid_oper.id \n"
-        "group by izdel.nom, marka, vid_oper.vid, oper.naimen, smena.color,massa \n"
-        "order by izdel.nom,marka, vid_oper.vid, oper.naimen");
+    return QStringLiteral("select izdel.marka, vid_oper.vid vid, oper.naimen, izdel.nom,\n"
+                          "sum(smena.kol_vo)::numeric as kolvo, sum(smena.brak)::bigint as brk, \n"
+                          "sum(smena.summa) as summa, smena.color, "
+                          "round((izdel.massa*sum(smena.kol_vo)::bigint)::numeric,2) as "
+                          "mass\nfrom ") +
+           PeriodLines::summed(QStringLiteral("i_id, o_id, color")) + PeriodLines::names() +
+           QStringLiteral("group by izdel.nom, marka, vid_oper.vid, oper.naimen, smena.color, massa \n"
+                          "order by izdel.nom, marka, vid_oper.vid, oper.naimen");
 }
 
 Form21::Form21(QObject* parent) : PeriodReport(parent) {

@@ -30,24 +30,33 @@ void PeriodReport::applyKind(Query& query, int kindIndex) {
         query.clearFilter();
         return;
     }
-    const int naimen = kindIndex == 1 ? 0 : 1;
-    query.setFilter([naimen](const QSqlRecord& row) {
+    // Finished product is kind 0; every other kind, an empty one included, is blanks, as the
+    // reports and the export name them.
+    const bool finished = kindIndex == 1;
+    query.setFilter([finished](const QSqlRecord& row) {
         const QVariant v = row.value(QStringLiteral("naimen"));
-        return !v.isNull() && v.toInt() == naimen;
+        return (!v.isNull() && v.toInt() == 0) == finished;
     });
 }
+
+namespace {
+// The last day a period covers: the day before its exclusive end (the first day itself for a
+// period that ends where it starts).
+QDate lastDay(const QDate& data1, const QDate& data2) {
+    return data2 > data1 ? data2.addDays(-1) : data1;
+}
+} // namespace
 
 QString PeriodReport::title(const QString& piece, const QDate& data1, const QDate& data2,
                             const QLocale& locale) {
     return piece + locale.toString(data1, QLocale::ShortFormat) + QStringLiteral(" по ") +
-           locale.toString(data2, QLocale::ShortFormat);
+           locale.toString(lastDay(data1, data2), QLocale::ShortFormat);
 }
 
 QString PeriodReport::fileName(const QString& report, const QDate& data1, const QDate& data2) {
-    // The file says which days the report covers: data2 itself is not among them.
     const QString format = QStringLiteral("dd.MM.yyyy");
-    const QDate last = data2 > data1 ? data2.addDays(-1) : data1;
-    return QStringLiteral("%1 с %2 по %3.pdf").arg(report, data1.toString(format), last.toString(format));
+    return QStringLiteral("%1 с %2 по %3.pdf")
+        .arg(report, data1.toString(format), lastDay(data1, data2).toString(format));
 }
 
 void PeriodReport::run(const QString& titlePiece, const QString& reportName, const QDate& data1,
@@ -75,11 +84,13 @@ void PeriodReport::addSpacer() {
     QuickRep1.add(layout::band(QStringLiteral("spacer"), BandKind::ReportHeader, 0.5));
 }
 
-Band& PeriodReport::addGroupHeader(const QString& name, const QString& field, double height) {
+Band& PeriodReport::addGroupHeader(const QString& name, const QString& field, double height,
+                                   const QString& printed) {
     QuickRep1.groups.push_back({field});
     Band& b = QuickRep1.add(layout::band(name, BandKind::GroupHeader, height, layout::GroupGround,
                                          int(QuickRep1.groups.size()) - 1));
-    Item& f = b.add(layout::value(field, 0.3, 100, Align::Left, heading(10, true)));
+    Item& f =
+        b.add(layout::value(printed.isEmpty() ? field : printed, 0.3, 100, Align::Left, heading(10, true)));
     f.autoGrow = true;
     return b;
 }

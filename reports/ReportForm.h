@@ -50,9 +50,10 @@ public:
     report::Item* QRLabel1 = nullptr;
 
     // The product kind choice of the summary reports window: 0 all rows, 1 finished product
-    // only (naimen 0), 2 blanks only (naimen 1). A filter on the rows, as the window's export uses.
+    // only (naimen 0), 2 blanks only (every other kind, an empty one too). A filter on the rows,
+    // as the window's export uses.
     static void applyKind(Query& query, int kindIndex);
-    // "<piece><first day> по <picker's end day>", dates in the user's short format.
+    // "<piece><first day> по <last day included>", dates in the user's short format.
     static QString title(const QString& piece, const QDate& data1, const QDate& data2,
                          const QLocale& locale = QLocale());
     // "<report> с <first day> по <last day included>.pdf".
@@ -68,8 +69,10 @@ protected:
     // The bands every period report shares. Call in this order around the report's own bands.
     void addTitle(double height, double titleLeft, double titlePoints);
     void addSpacer();
-    // The first-level group header: the group's field at 0.3 mm, heading 10 bold, on 224.
-    report::Band& addGroupHeader(const QString& name, const QString& field, double height);
+    // The first-level group header: the group's field (or `printed`, where the group breaks on
+    // one field and prints another) at 0.3 mm, heading 10 bold, on 224.
+    report::Band& addGroupHeader(const QString& name, const QString& field, double height,
+                                 const QString& printed = {});
     // The report footer: a box on 220 with "Итого:" on white at `totalLeft`.
     report::Band& addReportFooter(double height, double totalLeft);
     void addPageFooter();

@@ -1,4 +1,5 @@
 #include "reports/SummaryReports.h"
+#include "reports/PeriodLines.h"
 
 #include "spreadsheet/ExcelExport.h"
 
@@ -8,17 +9,16 @@ namespace SummaryReports {
 
 std::pair<QDate, QDate> defaultPeriod(const QDate& today) {
     const QDate thisMonth(today.year(), today.month(), 1);
-    return {thisMonth.addMonths(-1), thisMonth};
+    return {thisMonth.addMonths(-1), thisMonth.addDays(-1)};
 }
 
 QString xlsRepSql() {
-    return QStringLiteral(
-        "select sum(smena.kol_vo-smena.brak)::numeric as kolvo, vid_oper.vid,\n"
-        "izdel.nom, oper.naimen, color,izdel.massa*sum(smena.kol_vo-smena.brak) as mass \n"
-        "from accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, accounts_dep.oper where "
-        "izdel.id=smena.i_id and vid_oper.id=oper.vid\n"
-        "and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 \n"
-        "group by izdel.nom,color, oper.naimen, vid_oper.vid, izdel.massa order by izdel.nom");
+    return QStringLiteral("select sum(smena.kol_vo-smena.brak)::numeric as kolvo, vid_oper.vid,\n"
+                          "izdel.nom, oper.naimen, smena.color, "
+                          "izdel.massa*sum(smena.kol_vo-smena.brak)::bigint as mass\nfrom ") +
+           PeriodLines::summed(QStringLiteral("i_id, o_id, color")) + PeriodLines::names() +
+           QStringLiteral("group by izdel.nom, smena.color, oper.naimen, vid_oper.vid, izdel.massa order by "
+                          "izdel.nom");
 }
 
 QString operationText(const QVariant& vid, const QVariant& color) {

@@ -12,7 +12,7 @@ class ExcelExport;
 
 namespace SummaryReports {
 
-// The previous calendar month as (first day, first day of the current month): December of the
+// The previous calendar month as (first day, last day), both included: December of the
 // previous year in January.
 std::pair<QDate, QDate> defaultPeriod(const QDate& today);
 

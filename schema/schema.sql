@@ -191,7 +191,7 @@ CREATE TABLE accounts_dep.fatigue (
     i_year    integer,
     i_smena   integer,
     cnt       integer,
-    price     numeric(18, 4),
+    price     numeric,
     i_holiday integer,
     i_night   integer
 );

@@ -3,8 +3,10 @@
 #include "app/Form1.h"
 #include "catalogues/Form4.h"
 #include "catalogues/Form5.h"
+#include "db/Bounds.h"
 #include "db/DataModule6.h"
 #include "db/Instances.h"
+#include "db/SqlText.h"
 #include "db/Transaction.h"
 #include "journal/Form11.h"
 #include "journal/Pricing.h"
@@ -13,6 +15,7 @@
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TestDb.h"
 
+#include <QAccessible>
 #include <QSqlQuery>
 #include <QTest>
 #include <QThread>
@@ -40,6 +43,7 @@ class TestEntry : public QObject {
         e.worker = "Орлов П. А.";
         e.operation = oper == paint ? "Стол СТ-1; Окраска КРАСКОЙ; Готовая продукция"
                                     : "Стол СТ-1; Сборка; Готовая продукция";
+        e.kind = oper == paint ? "Окраска КРАСКОЙ" : "Сборка";
         e.kolVo = "10";
         e.brak = "0";
         e.time = time;
@@ -64,9 +68,88 @@ class TestEntry : public QObject {
         return q.record();
     }
 
+    // Through the journal and the real dialog, as a person enters a line.
+
+    // A box of the entry dialog, found by its label.
+    QLineEdit* box(const QString& label) {
+        for (QLineEdit* e : dialog->findChildren<QLineEdit*>())
+            if (e->accessibleName() == label) return e;
+        qFatal("no box labelled %s", qPrintable(label));
+    }
+    // Types into a box over what it holds.
+    void type(const QString& label, const QString& text) {
+        QLineEdit* e = box(label);
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClick(e, Qt::Key_Delete);
+        QTest::keyClicks(e, text);
+    }
+    // In the open dialog: the worker and the operation chosen in their lists.
+    void pick(int w, int oper) {
+        whenModal([=, this](QWidget* list) {
+            if (list != workers) return false;
+            workers->Workers().locate("id", w);
+            workers->Button2->click();
+            return true;
+        });
+        dialog->Button3->click();
+        whenModal([=, this](QWidget* list) {
+            if (list != operations) return false;
+            operations->Oper().locate("id", oper);
+            operations->Button2->click();
+            return true;
+        });
+        dialog->Button4->click();
+    }
+    // Presses a journal button that opens the entry dialog and runs `inDialog` in it; a dialog
+    // still open afterwards (its entry refused) is left with "Отмена". True when it saved.
+    bool inEntryDialog(QPushButton* opener, const std::function<void()>& inDialog) {
+        whenModal([&](QWidget* w) {
+            if (w != dialog) return false;
+            inDialog();
+            if (dialog->isVisible()) dialog->Button2->click();
+            return true;
+        });
+        opener->click();
+        return dialog->result() == QDialog::Accepted;
+    }
+    // "Добавить" on the journal's date: picks, types the boxes in order, presses "Запись".
+    bool addLine(int w, int oper, const QList<std::pair<QString, QString>>& boxes, const QDate& date = {}) {
+        return inEntryDialog(journal->Button1, [&] {
+            pick(w, oper);
+            if (date.isValid()) dialog->DTimeP->setDate(date);
+            for (const auto& [label, text] : boxes)
+                type(label, text);
+            dialog->Button1->click();
+        });
+    }
+    void showJournal(const QDate& d, int shift = 1) {
+        journal->shiftButton(shift)->click();
+        journal->CBox1->setChecked(false);
+        journal->DateT->setDate(d);
+        journal->DateTChange();
+    }
+    QStringList errors() const {
+        QStringList out;
+        for (const auto& m : shown.shown)
+            if (m.kind == ShownMessage::Error) out << m.text;
+        return out;
+    }
+    QStringList questions() const {
+        QStringList out;
+        for (const auto& m : shown.shown)
+            if (m.kind == ShownMessage::Question) out << m.text;
+        return out;
+    }
+    qlonglong linesOf(int oper) {
+        return t->scalar("select count(*) from accounts_dep.smena where o_id=:o", {{"o", oper}}).toLongLong();
+    }
+
 private slots:
     void initTestCase() {
         t = std::make_unique<TestDb>("entry");
+        // The fixtures' dates are ordinary dates of the week around today.
+        Bounds::setClock([] { return QDate(2024, 3, 12); });
         journal = new Form1;
         registerInstance(journal);
         workers = new Form5;
@@ -190,8 +273,9 @@ private slots:
                                               << "" << incomplete;
         QTest::newRow("rejects above quantity") << "brak"
                                                 << "11" << ShiftEntry::RejectsOverQuantityMessage;
-        QTest::newRow("quantity too large") << "kolVo"
-                                            << "99999999999" << ShiftEntry::TooLargeMessage.arg("Кол-во");
+        QTest::newRow("quantity too large")
+            << "kolVo"
+            << "99999999999" << Bounds::TooLargeMessage.arg("Кол-во", "2147483647");
     }
     void incompleteOrImpossibleEntriesAreRefused() {
         QFETCH(QString, field);
@@ -468,6 +552,382 @@ private slots:
         // Back in the journal, the line is shown with its amount.
         QCOMPARE(journal->DBGrid2->model()->rowCount(), 1);
         journal->RadioButton1->click();
+    }
+
+    void numbersTakeWhatTheirColumnsHold_data() {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<int>("legacyHours"); // an old line of the same day and shift
+        QTest::addColumn<QString>("message"); // empty: stored as typed
+        const QString intMax = "2147483647", intPast = "2147483648";
+        QTest::newRow("rejects 12000") << "Брак"
+                                       << "12000"
+                                       << "brak" << 0 << "";
+        QTest::newRow("rejects at the small integer's limit") << "Брак"
+                                                              << "32767"
+                                                              << "brak" << 0 << "";
+        QTest::newRow("rejects past it") << "Брак"
+                                         << "32768"
+                                         << "brak" << 0 << Bounds::TooLargeMessage.arg("Брак", "32767");
+        QTest::newRow("quantity at the integer's limit") << "Кол-во" << intMax << "kol_vo" << 0 << "";
+        QTest::newRow("quantity past it")
+            << "Кол-во" << intPast << "kol_vo" << 0 << Bounds::TooLargeMessage.arg("Кол-во", intMax);
+        QTest::newRow("colour at the integer's limit") << "Цвет" << intMax << "color" << 0 << "";
+        QTest::newRow("colour past it")
+            << "Цвет" << intPast << "color" << 0 << Bounds::TooLargeMessage.arg("Цвет", intMax);
+        QTest::newRow("hours past the integer's limit")
+            << "Время" << intPast << "time" << 0 << Bounds::TooLargeMessage.arg("Время", intMax);
+        QTest::newRow("the shift's day past the timesheet cell")
+            << "Время"
+            << "0"
+            << "time" << 40000 << Bounds::DayCellMessage.arg("05.03.2024", "40000", "32767");
+    }
+    void numbersTakeWhatTheirColumnsHold() {
+        QFETCH(QString, label);
+        QFETCH(QString, typed);
+        QFETCH(QString, column);
+        QFETCH(int, legacyHours);
+        QFETCH(QString, message);
+        if (legacyHours) t->addLine(worker, assembly, tuesday, 1, 1, 0, 5, legacyHours);
+        showJournal(tuesday);
+        // Large numbers are unlikely: the question about them is answered Yes.
+        shown.answers = {true};
+        QList<std::pair<QString, QString>> boxes{{"Кол-во", "40000"}, {"Время", "8"}, {"Цвет", "1015"}};
+        boxes << std::pair{label, typed};
+        const bool saved = addLine(worker, paint, boxes);
+        QCOMPARE(errors(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(saved, message.isEmpty());
+        QCOMPARE(linesOf(paint), message.isEmpty() ? 1 : 0);
+        if (message.isEmpty())
+            QCOMPARE(t->scalar(QString("select %1::text from accounts_dep.smena where o_id=:o").arg(column),
+                               {{"o", paint}})
+                         .toString(),
+                     typed);
+    }
+
+    void aLineOpenedForChangeShowsAndKeepsEveryNumber() {
+        const int line = t->addLine(worker, paint, tuesday, 1, 2000000000, 12000, 3, 8, "no", 2147483647);
+        showJournal(tuesday);
+        QVERIFY(journal->DBGrid2->query()->locate("id", line));
+        QMap<QString, QString> boxes;
+        shown.answers = {true};
+        QVERIFY(inEntryDialog(journal->Button2, [&] {
+            for (const QString label : {"Кол-во", "Брак", "Время", "Цвет"})
+                boxes[label] = box(label)->text();
+            dialog->Button1->click();
+        }));
+        QCOMPARE(boxes,
+                 (QMap<QString, QString>{
+                     {"Кол-во", "2000000000"}, {"Брак", "12000"}, {"Время", "8"}, {"Цвет", "2147483647"}}));
+        QCOMPARE(errors(), QStringList());
+        QCOMPARE(
+            t->scalar("select concat_ws(' ', kol_vo, brak, time, color) from accounts_dep.smena").toString(),
+            QString("2000000000 12000 8 2147483647"));
+    }
+
+    void impossibleHoursAreRefusedInWords_data() {
+        QTest::addColumn<int>("otherShift"); // the worker's hours in shift 2 that day
+        QTest::addColumn<int>("household");  // and in his household records
+        QTest::addColumn<QString>("hours");
+        QTest::addColumn<QString>("message"); // empty: saved
+        const QString over = Bounds::DayHoursMessage;
+        QTest::newRow("25 hours on one line") << 0 << 0 << "25" << over.arg("05.03.2024", "25");
+        QTest::newRow("999 hours on one line") << 0 << 0 << "999" << over.arg("05.03.2024", "999");
+        QTest::newRow("past 24 over the shifts") << 20 << 0 << "5" << over.arg("05.03.2024", "25");
+        QTest::newRow("past 24 with household works") << 0 << 20 << "5" << over.arg("05.03.2024", "25");
+        QTest::newRow("24 over shifts and household works") << 12 << 8 << "4"
+                                                            << "";
+    }
+    void impossibleHoursAreRefusedInWords() {
+        QFETCH(int, otherShift);
+        QFETCH(int, household);
+        QFETCH(QString, hours);
+        QFETCH(QString, message);
+        if (otherShift) t->addLine(worker, assembly, tuesday, 2, 1, 0, 5, otherShift);
+        if (household)
+            t->exec(
+                "insert into accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, i_year, i_smena, cnt, "
+                "price, i_holiday, i_night) values (0, 7777, :w, :d, 3, 2024, 1, :h, 100, 0, 0)",
+                {{"w", worker}, {"d", tuesday}, {"h", household}});
+        showJournal(tuesday);
+        const bool saved = addLine(worker, assembly, {{"Кол-во", "10"}, {"Время", hours}});
+        QCOMPARE(errors(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(saved, message.isEmpty());
+        QCOMPARE(t->scalar("select count(*) from accounts_dep.smena where smena=1").toLongLong(),
+                 message.isEmpty() ? 1 : 0);
+        QCOMPARE(day(5, worker).isNull(), !message.isEmpty());
+    }
+
+    void implausibleValuesAreAskedAboutOnce_data() {
+        QTest::addColumn<QString>("quantity");
+        QTest::addColumn<int>("history"); // the operation's largest quantity so far (0: none)
+        QTest::addColumn<QString>("colour");
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QStringList>("asked"); // in the one question; empty: no question
+        QTest::addColumn<bool>("yes");
+        const QDate d = tuesday;
+        QTest::newRow("ordinary") << "10" << 0 << "1015" << d << QStringList() << false;
+        QTest::newRow("quantity far above the operation's, No")
+            << "5000" << 100 << "1015" << d << QStringList{"5000", "100"} << false;
+        QTest::newRow("quantity far above the operation's, Yes")
+            << "5000" << 100 << "1015" << d << QStringList{"5000", "100"} << true;
+        QTest::newRow("quantity within ten times the operation's")
+            << "5000" << 600 << "1015" << d << QStringList() << false;
+        QTest::newRow("a large quantity of an operation never entered")
+            << "5000" << 0 << "1015" << d << QStringList{"5000"} << false;
+        QTest::newRow("absurd piece count")
+            << "999999999" << 200000 << "1015" << d << QStringList{"999999999"} << false;
+        QTest::newRow("date in the year 3000")
+            << "10" << 0 << "1015" << QDate(3000, 11, 2) << QStringList{"02.11.3000"} << false;
+        QTest::newRow("date four days ahead")
+            << "10" << 0 << "1015" << QDate(2024, 3, 16) << QStringList{"16.03.2024"} << true;
+        QTest::newRow("date three days ahead")
+            << "10" << 0 << "1015" << QDate(2024, 3, 15) << QStringList() << false;
+        QTest::newRow("date in a long-closed year")
+            << "10" << 0 << "1015" << QDate(2022, 12, 30) << QStringList{"30.12.2022"} << false;
+        QTest::newRow("date in last year")
+            << "10" << 0 << "1015" << QDate(2023, 1, 2) << QStringList() << false;
+        QTest::newRow("colour 123456789")
+            << "10" << 0 << "123456789" << d << QStringList{"123456789"} << false;
+        QTest::newRow("colour 500") << "10" << 0 << "500" << d << QStringList{"500"} << true;
+        QTest::newRow("primer") << "10" << 0 << "1" << d << QStringList() << false;
+        QTest::newRow("RAL 9999") << "10" << 0 << "9999" << d << QStringList() << false;
+        QTest::newRow("colour and date, one question") << "10" << 0 << "123456789" << QDate(3000, 11, 2)
+                                                       << QStringList{"123456789", "02.11.3000"} << true;
+    }
+    void implausibleValuesAreAskedAboutOnce() {
+        QFETCH(QString, quantity);
+        QFETCH(int, history);
+        QFETCH(QString, colour);
+        QFETCH(QDate, date);
+        QFETCH(QStringList, asked);
+        QFETCH(bool, yes);
+        if (history) t->addLine(other, paint, tuesday.addDays(-1), 1, history, 0, 3, 1, "no", 1015);
+        showJournal(tuesday);
+        shown.answers = {yes};
+        addLine(worker, paint, {{"Кол-во", quantity}, {"Время", "8"}, {"Цвет", colour}}, date);
+        QCOMPARE(errors(), QStringList());
+        const QStringList q = questions();
+        QCOMPARE(q.size(), asked.isEmpty() ? 0 : 1);
+        for (const QString& value : asked)
+            QVERIFY2(q.first().contains(value), qPrintable(q.first()));
+        if (!asked.isEmpty()) QCOMPARE(shown.shown.first().caption, Bounds::QuestionCaption);
+        const bool stored = asked.isEmpty() || yes;
+        QCOMPARE(
+            t->scalar("select count(*) from accounts_dep.smena where w_id=:w", {{"w", worker}}).toLongLong(),
+            stored ? 1 : 0);
+        if (stored)
+            QCOMPARE(t->scalar("select concat_ws(' ', kol_vo, color, to_char(data, 'DD.MM.YYYY')) from "
+                               "accounts_dep.smena where w_id=:w",
+                               {{"w", worker}})
+                         .toString(),
+                     QString("%1 %2 %3").arg(quantity, colour, date.toString("dd.MM.yyyy")));
+    }
+
+    void aLineWithNoPiecesAndNoHoursIsRefused_data() {
+        QTest::addColumn<QString>("quantity");
+        QTest::addColumn<QString>("hours");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("0 pieces, 0 hours") << "0"
+                                           << "0" << true;
+        QTest::newRow("0 pieces, 8 hours") << "0"
+                                           << "8" << false;
+        QTest::newRow("5 pieces, 0 hours") << "5"
+                                           << "0" << false;
+    }
+    void aLineWithNoPiecesAndNoHoursIsRefused() {
+        QFETCH(QString, quantity);
+        QFETCH(QString, hours);
+        QFETCH(bool, refused);
+        showJournal(tuesday);
+        QStringList afterwards;
+        addLine(worker, assembly, {{"Время", hours}, {"Кол-во", quantity}});
+        QCOMPARE(errors(), refused ? QStringList{ShiftEntry::EmptyLineMessage} : QStringList());
+        QCOMPARE(lines(), refused ? 0 : 1);
+        if (!refused) return;
+        // The pick leaves "0" in "Кол-во" with the focus on it: one more Enter is refused too,
+        // and the real line typed next is no duplicate of anything.
+        shown.clear();
+        QVERIFY(inEntryDialog(journal->Button1, [&] {
+            pick(worker, assembly);
+            QVERIFY(dialog->focusWidget() == box("Кол-во"));
+            QTest::keyClick(box("Кол-во"), Qt::Key_Return);
+            afterwards = errors();
+            QTest::keyClicks(box("Кол-во"), "40");
+            QTest::keyClick(box("Кол-во"), Qt::Key_Return);
+        }));
+        QCOMPARE(afterwards, QStringList{ShiftEntry::EmptyLineMessage});
+        QCOMPARE(errors(), afterwards);
+        QCOMPARE(t->scalar("select kol_vo from accounts_dep.smena").toInt(), 40);
+    }
+
+    void theColourFollowsTheOperationsKindNotItsBrand_data() {
+        QTest::addColumn<QString>("brand");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("paint");
+        QTest::newRow("paint kind, plain brand") << "Шкаф Ш-1"
+                                                 << "Окраска КРАСКОЙ" << true;
+        QTest::newRow("paint kind in lower case") << "Шкаф Ш-1"
+                                                  << "покраска краской" << true;
+        QTest::newRow("plain kind, paint brand") << "Краска ПФ-115"
+                                                 << "Фасовка" << false;
+        QTest::newRow("plain kind, plain brand") << "Шкаф Ш-1"
+                                                 << "Сборка шкафа" << false;
+        QTest::newRow("paint kind, paint brand") << "Краска ПФ-115"
+                                                 << "Краска" << true;
+    }
+    void theColourFollowsTheOperationsKindNotItsBrand() {
+        QFETCH(QString, brand);
+        QFETCH(QString, kind);
+        QFETCH(bool, paint);
+        const int oper = t->addOperation(t->addKind(kind), t->addProduct(brand), 0, {4});
+        showJournal(tuesday);
+        bool onPick = false, withoutColour = false;
+        // A new line: the colour box after the pick, "Запись" without a colour, then with one.
+        QVERIFY(inEntryDialog(journal->Button1, [&] {
+            pick(worker, oper);
+            onPick = box("Цвет")->isEnabled();
+            type("Кол-во", "5");
+            type("Время", "1");
+            dialog->Button1->click();
+            withoutColour = !dialog->isVisible();
+            if (withoutColour) return;
+            type("Цвет", "1015");
+            dialog->Button1->click();
+        }));
+        QCOMPARE(onPick, paint);
+        QCOMPARE(withoutColour, !paint);
+        QCOMPARE(errors(), paint ? QStringList{ShiftEntry::IncompleteMessage} : QStringList());
+        QCOMPARE(t->scalar("select color from accounts_dep.smena").toInt(), paint ? 1015 : 0);
+        // The line opened for change: the same rule, and "Запись" of it unchanged is accepted.
+        shown.clear();
+        bool onChange = false;
+        QVERIFY(inEntryDialog(journal->Button2, [&] {
+            onChange = box("Цвет")->isEnabled();
+            dialog->Button1->click();
+        }));
+        QCOMPARE(onChange, paint);
+        QCOMPARE(errors(), QStringList());
+        QCOMPARE(t->scalar("select color from accounts_dep.smena").toInt(), paint ? 1015 : 0);
+    }
+
+    void theSurchargesAreShownBesideTheFinalPrice_data() {
+        QTest::addColumn<bool>("dayOff");
+        QTest::addColumn<int>("shift");
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<double>("factor");
+        QTest::newRow("none") << false << 1 << "без надбавок" << 1.0;
+        QTest::newRow("shift 2") << false << 2 << "без надбавок" << 1.0;
+        QTest::newRow("day off") << true << 1 << "выходной ×2" << 2.0;
+        QTest::newRow("shift 3") << false << 3 << "3 смена ×1,2" << 1.2;
+        QTest::newRow("day off in overtime") << true << 4 << "выходной ×2, переработка ×1,5" << 3.0;
+    }
+    void theSurchargesAreShownBesideTheFinalPrice() {
+        QFETCH(bool, dayOff);
+        QFETCH(int, shift);
+        QFETCH(QString, words);
+        QFETCH(double, factor);
+        showJournal(tuesday, shift);
+        journal->CBox1->setChecked(dayOff);
+        QString shownWords;
+        double price = 0;
+        inEntryDialog(journal->Button1, [&] {
+            pick(worker, assembly);
+            shownWords = dialog->Label11->text();
+            price = dialog->SelPrice;
+        });
+        QCOMPARE(shownWords, words);
+        QCOMPARE(price, 16.55 * factor);
+        // A line opened for change says what its own price carries over the operation's norm.
+        t->addLine(worker, assembly, tuesday, shift, 1, 0, SqlText::roundTo(16.55 * factor, 4), 1);
+        journal->DateTChange();
+        QVERIFY(inEntryDialog(journal->Button2, [&] {
+            shownWords = dialog->Label11->text();
+            dialog->Button1->click();
+        }));
+        QCOMPARE(shownWords, words);
+        journal->shiftButton(1)->click();
+    }
+
+    void aChangedLineWhosePriceIsNoSurchargeShowsItsFactor() {
+        t->addLine(worker, assembly, tuesday, 1, 1, 0, 20, 1);
+        showJournal(tuesday);
+        QString shownWords;
+        inEntryDialog(journal->Button2, [&] { shownWords = dialog->Label11->text(); });
+        QCOMPARE(shownWords, QString("×1,2085 к норме"));
+    }
+
+    void theJournalFollowsTheShiftSelectorsState_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("mouse") << "click";
+        QTest::newRow("program") << "setChecked";
+        QTest::newRow("assistive technology") << "Toggle";
+    }
+    void theJournalFollowsTheShiftSelectorsState() {
+        QFETCH(QString, how);
+        showJournal(tuesday, 1);
+        QRadioButton* three = journal->RadioButton3;
+        QCOMPARE(three->accessibleName().isEmpty() ? three->text() : three->accessibleName(), "Смена №3");
+        if (how == "click") three->click();
+        if (how == "setChecked") three->setChecked(true);
+        if (how == "Toggle") {
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(three);
+            QVERIFY(iface && iface->actionInterface());
+            QVERIFY(
+                iface->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+            iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        }
+        QVERIFY(three->isChecked());
+        QCOMPARE(journal->CurSmena, 3);
+        QCOMPARE(journal->DBGrid2->query(), &t->dm().Smena3);
+        QVERIFY(three->font().bold());
+        QVERIFY(addLine(worker, assembly, {{"Кол-во", "3"}, {"Время", "2"}}));
+        QCOMPARE(t->scalar("select smena from accounts_dep.smena").toInt(), 3);
+        QCOMPARE(day(5, worker, 3).toInt(), 2);
+        QCOMPARE(journal->DBGrid2->model()->rowCount(), 1);
+        journal->shiftButton(1)->click();
+    }
+
+    void dayOffFollowsTheDateAndAHandSetTickOutlivesTheDialog_data() {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QDate>("looked"); // a date looked at before the dialog (invalid: none)
+        QTest::addColumn<int>("byHand");   // the tick set by hand before the dialog (-1: untouched)
+        QTest::addColumn<bool>("dayOff");  // after the dialog
+        const QDate thursday(2024, 3, 7), saturday(2024, 3, 9);
+        QTest::newRow("a Saturday looked at, back to Thursday") << thursday << saturday << -1 << false;
+        QTest::newRow("a Thursday looked at, back to Saturday") << saturday << thursday << -1 << true;
+        QTest::newRow("a holiday ticked by hand on Thursday") << thursday << QDate() << 1 << true;
+        QTest::newRow("a working Saturday unticked by hand") << saturday << QDate() << 0 << false;
+        QTest::newRow("ticked by hand, another day looked at")
+            << thursday << thursday.addDays(1) << 1 << false;
+    }
+    void dayOffFollowsTheDateAndAHandSetTickOutlivesTheDialog() {
+        QFETCH(QDate, today);
+        QFETCH(QDate, looked);
+        QFETCH(int, byHand);
+        QFETCH(bool, dayOff);
+        journal->today = [=] { return today; };
+        struct Hide {
+            Form1* f;
+            ~Hide() { f->hide(); }
+        } hideAfterwards{journal};
+        journal->show();
+        QVERIFY(QTest::qWaitForWindowActive(journal));
+        QCOMPARE(journal->DateT->date(), today);
+        if (looked.isValid()) journal->DateT->setDate(looked);
+        if (byHand >= 0 && journal->CBox1->isChecked() != bool(byHand)) journal->CBox1->click();
+        // A dialog of the journal left with "Отмена": the journal comes back to today.
+        inEntryDialog(journal->Button1, [] {});
+        QCOMPARE(journal->DateT->date(), today);
+        QCOMPARE(journal->CBox1->isChecked(), dayOff);
+        // The next line is priced by the box as it now stands.
+        double price = 0;
+        inEntryDialog(journal->Button1, [&] {
+            pick(worker, assembly);
+            price = dialog->SelPrice;
+        });
+        QCOMPARE(price, dayOff ? 33.1 : 16.55);
     }
 };
 

@@ -3,14 +3,14 @@
 // what the foremen and the warehouse keep of the window after their login.
 #include "app/Access.h"
 #include "db/Instances.h"
-#include "spreadsheet/ExcelExport.h"
+#include "reportengine/ReportPreview.h"
 #include "reports/Form16.h"
 #include "reports/Form17.h"
 #include "reports/Form18.h"
 #include "reports/Form20.h"
 #include "reports/Form21.h"
-#include "reportengine/ReportPreview.h"
 #include "reports/SummaryReports.h"
+#include "spreadsheet/ExcelExport.h"
 #include "spreadsheet/XlsxOpener.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/RecordingMessages.h"
@@ -24,6 +24,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSqlQuery>
 #include <QtTest>
 
 using namespace report;
@@ -52,6 +54,25 @@ class TestForm18 : public QObject {
     }
 
     QPushButton* button(const QString& name) { return form18->findChild<QPushButton*>(name); }
+
+    // The names of a report's groups in print order; a header repeated above the footer that
+    // opens a page is not a group of its own.
+    static QStringList groupNames(const PageModel& m, const QString& band, const QString& item) {
+        QStringList names;
+        for (const Page& page : m.pages) {
+            int n = 0;
+            for (std::size_t i = 0; i < page.bands.size(); ++i) {
+                if (page.bands[i].name != band) continue;
+                const int placement = n++;
+                std::size_t next = i + 1;
+                while (next < page.bands.size() && page.bands[next].kind == BandKind::GroupHeader)
+                    ++next;
+                if (next < page.bands.size() && page.bands[next].kind == BandKind::GroupFooter) continue;
+                names << page.text(band, item, placement)->text;
+            }
+        }
+        return names;
+    }
 
 private slots:
     void initTestCase() {
@@ -121,10 +142,12 @@ private slots:
         QTest::addColumn<QDate>("today");
         QTest::addColumn<QDate>("from");
         QTest::addColumn<QDate>("to");
+        // Both dates are days of the period: it ends on the previous month's last day.
         QTest::newRow("January: December of the year before")
-            << QDate(2024, 1, 15) << QDate(2023, 12, 1) << QDate(2024, 1, 1);
-        QTest::newRow("March") << QDate(2024, 3, 31) << QDate(2024, 2, 1) << QDate(2024, 3, 1);
-        QTest::newRow("first of December") << QDate(2024, 12, 1) << QDate(2024, 11, 1) << QDate(2024, 12, 1);
+            << QDate(2024, 1, 15) << QDate(2023, 12, 1) << QDate(2023, 12, 31);
+        QTest::newRow("March: February of a leap year")
+            << QDate(2024, 3, 31) << QDate(2024, 2, 1) << QDate(2024, 2, 29);
+        QTest::newRow("first of December") << QDate(2024, 12, 1) << QDate(2024, 11, 1) << QDate(2024, 11, 30);
     }
     void theDefaultPeriodIsThePreviousMonth() {
         QFETCH(QDate, today);
@@ -152,6 +175,23 @@ private slots:
         QCOMPARE(shownTo, to);
         // The kind choice stays from the last use.
         QCOMPARE(shownKind, 2);
+    }
+
+    void thePeriodSaysWhichDaysItCovers_data() {
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<QDate>("to");
+        QTest::addColumn<QString>("days");
+        QTest::newRow("May") << QDate(2024, 5, 1) << QDate(2024, 5, 31) << "включительно, дней: 31";
+        QTest::newRow("one day") << QDate(2024, 5, 7) << QDate(2024, 5, 7) << "включительно, дней: 1";
+        QTest::newRow("ends before it starts")
+            << QDate(2024, 5, 7) << QDate(2024, 5, 6) << "включительно, дней: 0";
+    }
+    void thePeriodSaysWhichDaysItCovers() {
+        QFETCH(QDate, from);
+        QFETCH(QDate, to);
+        QFETCH(QString, days);
+        setPeriod(from, to);
+        QCOMPARE(form18->Label3->text(), days);
     }
 
     // ---- The printed reports ------------------------------------------------------------
@@ -192,17 +232,18 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
         const int op = operation("Корпус КМ-1", "Корпуса", 1, "Сварка", 0);
         db->addLine(worker, op, QDate(2024, 2, 1), 1, 3, 0, 1.0, 8);  // the first day: included
-        db->addLine(worker, op, QDate(2024, 2, 29), 2, 4, 0, 1.0, 8); // the last day: included
-        db->addLine(worker, op, QDate(2024, 3, 1), 1, 50, 0, 1.0, 8); // the end day: excluded
+        db->addLine(worker, op, QDate(2024, 2, 29), 2, 4, 0, 1.0, 8); // the "по" day: included
+        db->addLine(worker, op, QDate(2024, 3, 1), 1, 50, 0, 1.0, 8); // the day after: excluded
         db->addLine(worker, op, QDate(2024, 1, 31), 1, 50, 0, 1.0, 8);
-        setPeriod(QDate(2024, 2, 1), QDate(2024, 3, 1));
+        setPeriod(QDate(2024, 2, 1), QDate(2024, 2, 29));
         RecordingViewer viewer;
         QTest::mouseClick(this->button(button), Qt::LeftButton);
         QLocale::setDefault(QLocale::c());
         QVERIFY2(shown->shown.isEmpty(), qPrintable(shown->texts().join('\n')));
         QCOMPARE(viewer.models.size(), std::size_t(1));
         const PageModel& m = viewer.models.front();
-        QCOMPARE(m.pages[0].text("title", "QRLabel1")->text, title + "01.02.2024 по 01.03.2024");
+        // The title and the file name both name the last day the report covers.
+        QCOMPARE(m.pages[0].text("title", "QRLabel1")->text, title + "01.02.2024 по 29.02.2024");
         QCOMPARE(viewer.requests.front().fileName, file + " с 01.02.2024 по 29.02.2024.pdf");
         QCOMPARE(viewer.requests.front().wholePage, false);
         const QString expected = sumItem == u"sum(summa)" ? QStringLiteral("7,00") : QStringLiteral("7");
@@ -217,7 +258,7 @@ private slots:
                     1, 8);
         db->addLine(worker, operation("Заготовка З-1", "Заготовки", 1, "Резка", 1), QDate(2024, 2, 5), 1, 3,
                     0, 1, 8);
-        setPeriod(QDate(2024, 2, 1), QDate(2024, 3, 1));
+        setPeriod(QDate(2024, 2, 1), QDate(2024, 2, 29));
         form18->setKindIndex(2);
         RecordingViewer viewer;
         form18->Button3->click();
@@ -226,7 +267,124 @@ private slots:
         QCOMPARE(m.pages[0].text("total", "sum(kolvo)")->text, QStringLiteral("3"));
     }
 
+    // ---- All reports agree ----------------------------------------------------------------
+
+    // One varied period: namesakes, a worker number that names nobody, empty colours, rejects,
+    // prices and kinds, prices whose amounts end in half kopecks, lines on both bounds and just
+    // outside them. Every report's grand total equals every other's and the journal's own sum.
+    void everyReportAndTheWorkbookAgreeWithTheJournal() {
+        QLocale::setDefault(QLocale::c());
+        const QDate first(2024, 2, 1), last(2024, 2, 29);
+        const int namesake = db->addWorker(QStringLiteral("Иванов И.И."));
+        const int petrov = db->addWorker(QStringLiteral("Петров П.П."));
+        const int nobody = 987654;
+        const QList<int> ops{operation("Корпус КМ-1", "Корпуса", 1.25, "Сварка", 0),
+                             operation("Полка П-1", "Полки", 0.333333, "Покраска", 1),
+                             operation("Деталь Д-1", "Детали", 2, "Резка", 0),
+                             operation("Кронштейн К-1", "Кронштейны", 0.5, "Гибка", 0)};
+        // The third operation's kind is empty.
+        db->exec("update accounts_dep.oper set naimen = null where id = :id", {{"id", ops[2]}});
+        const double prices[] = {21.05, 0.1234, 12.345, 7.005, 0.37};
+        const QDate days[] = {first, first.addDays(9), last, last.addDays(1), first.addDays(-1)};
+        int n = 0;
+        for (int w : {worker, namesake, petrov, nobody}) {
+            for (int op : ops) {
+                for (const QDate& day : days) {
+                    ++n;
+                    const int colour = n % 4 == 0 ? -1 : n % 4 == 1 ? 0 : n % 4 == 2 ? 1 : 9016;
+                    const int line = db->addLine(w, op, day, 1 + n % 3, 3 + n % 11, n % 3, prices[n % 5], 8,
+                                                 QStringLiteral("no"), std::max(colour, 0));
+                    if (colour < 0)
+                        db->exec("update accounts_dep.smena set color = null where id = :id", {{"id", line}});
+                    if (n % 7 == 0)
+                        db->exec("update accounts_dep.smena set brak = null where id = :id", {{"id", line}});
+                    if (n % 13 == 0)
+                        db->exec("update accounts_dep.smena set cena = null where id = :id", {{"id", line}});
+                }
+            }
+        }
+        QSqlQuery q(db->db());
+        QVERIFY(q.exec("select round(sum((kol_vo-coalesce(brak,0))*cena::numeric),2)::text, "
+                       "sum(kol_vo-coalesce(brak,0))::text, sum(coalesce(brak,0))::text, sum(kol_vo)::text "
+                       "from accounts_dep.smena where data between '2024-02-01' and '2024-02-29'"));
+        QVERIFY(q.next());
+        const QString money = q.value(0).toString(), good = q.value(1).toString(),
+                      rejects = q.value(2).toString(), all = q.value(3).toString();
+        setPeriod(first, last);
+        RecordingViewer viewer;
+        for (QPushButton* b : {form18->Button4, form18->Button2, form18->Button1, form18->Button3})
+            b->click();
+        QCOMPARE(viewer.models.size(), std::size_t(4));
+        auto total = [&viewer](int report, const char* item) {
+            return viewer.models[std::size_t(report)].pages.back().text("total", QLatin1String(item))->text;
+        };
+        QCOMPARE(total(0, "sum(summa)"), money); // by workers
+        QCOMPARE(total(1, "sum(kolvo)"), good);  // by products
+        QCOMPARE(total(2, "sum(summa)"), money); // detailed by workers
+        QCOMPARE(total(2, "sum(kolvo)"), all);
+        QCOMPARE(total(2, "sum(brk)"), rejects);
+        QCOMPARE(total(3, "sum(summa)"), money); // detailed by products
+        QCOMPARE(total(3, "sum(kolvo)"), all);
+        QCOMPARE(total(3, "sum(brk)"), rejects);
+        // The worker who is nobody is there under his number; the namesakes are two workers.
+        const QStringList workers{"987654", "Иванов И.И.", "Иванов И.И.", "Петров П.П."};
+        QCOMPARE(groupNames(viewer.models[0], "worker", "fio"), workers);
+        QCOMPARE(groupNames(viewer.models[2], "worker", "fio"), workers);
+        // The empty kind is blanks in print as in the workbook.
+        RecordingOpener opener;
+        form18->Button6->click();
+        const QMap<QString, QString> cells = readCells(opener.opened.first());
+        qlonglong pieces = 0;
+        QStringList workbookKinds;
+        for (int row = 2; cells.contains(QStringLiteral("A%1").arg(row)); ++row) {
+            pieces += cells.value(QStringLiteral("E%1").arg(row)).toLongLong();
+            if (cells.value(QStringLiteral("A%1").arg(row)) == u"Детали")
+                workbookKinds << cells.value(QStringLiteral("C%1").arg(row));
+        }
+        QCOMPARE(QString::number(pieces), good);
+        QStringList printedKinds;
+        for (const Page& page : viewer.models[1].pages) {
+            bool inBlanks = false;
+            for (const TextElement& t : page.texts) {
+                if (t.band == u"product") inBlanks = t.text == u"Детали";
+                if (inBlanks && t.band == u"detail" && t.item.startsWith(QLatin1String("IF(naimen")))
+                    printedKinds << t.text;
+            }
+        }
+        QVERIFY(!workbookKinds.isEmpty());
+        QCOMPARE(printedKinds, workbookKinds);
+        QVERIFY(workbookKinds.contains(QStringLiteral("Заготовки")));
+        QVERIFY(!workbookKinds.contains(QStringLiteral("Готовая продукция")));
+    }
+
     // ---- The spreadsheet export ---------------------------------------------------------
+
+    void theExportCaptionIsPaintedWhileItRuns() {
+        for (int p = 0; p < 3; ++p)
+            db->addLine(worker,
+                        operation(QStringLiteral("Изделие %1").arg(p), QStringLiteral("Группа %1").arg(p), 1,
+                                  "Сварка", 0),
+                        QDate(2024, 2, 10), 1, 5, 0, 1.0, 8);
+        setPeriod(QDate(2024, 2, 1), QDate(2024, 2, 29));
+        struct Painted : QObject {
+            QStringList captions;
+            bool eventFilter(QObject* o, QEvent* e) override {
+                if (e->type() == QEvent::Paint) captions << static_cast<QPushButton*>(o)->text();
+                return false;
+            }
+        } painted;
+        form18->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form18.get()));
+        form18->Button6->installEventFilter(&painted);
+        RecordingOpener opener;
+        // As a click does: the export runs before the event loop can paint anything.
+        form18->Button6Click();
+        form18->Button6->removeEventFilter(&painted);
+        form18->hide();
+        for (const QString& caption : {QStringLiteral("Excel (0 из 3)"), QStringLiteral("Excel (1 из 3)"),
+                                       QStringLiteral("Excel (2 из 3)"), QStringLiteral("Excel (3 из 3)")})
+            QVERIFY2(painted.captions.contains(caption), qPrintable(painted.captions.join(", ")));
+    }
 
     void theExportWritesEveryRowAndCountsThem() {
         const QString kinds[] = {QStringLiteral("Сварка"), QStringLiteral("Покраска"),
@@ -244,7 +402,7 @@ private slots:
         }
         db->addLine(worker, operation("Вне периода", "Вне", 1, "Сварка", 0), QDate(2024, 3, 1), 1, 5, 0, 1,
                     8);
-        setPeriod(QDate(2024, 2, 1), QDate(2024, 3, 1));
+        setPeriod(QDate(2024, 2, 1), QDate(2024, 2, 29));
         RecordingOpener opener;
         form18->Button6->click();
         QCOMPARE(form18->Button6->text(), QStringLiteral("Excel (25 из 25)"));
@@ -288,7 +446,7 @@ private slots:
         db->addLine(worker, operation("А", "Группа А", 1, "Сварка", 0), QDate(2024, 2, 1), 1, 1, 0, 1, 8);
         db->addLine(worker, operation("Б", "Группа Б", 1, "Резка", 1), QDate(2024, 2, 28), 1, 2, 0, 1, 8);
         db->addLine(worker, operation("В", "Группа В", 1, "Гибка", 1), QDate(2024, 2, 28), 1, 4, 0, 1, 8);
-        setPeriod(QDate(2024, 2, 1), QDate(2024, 3, 1));
+        setPeriod(QDate(2024, 2, 1), QDate(2024, 2, 29));
         form18->setKindIndex(kind);
         RecordingOpener opener;
         form18->Button6->click();
@@ -301,7 +459,7 @@ private slots:
     }
 
     void anEmptyPeriodExportsTheHeaderOnly() {
-        setPeriod(QDate(2024, 2, 1), QDate(2024, 3, 1));
+        setPeriod(QDate(2024, 2, 1), QDate(2024, 2, 29));
         RecordingOpener opener;
         form18->Button6->click();
         QCOMPARE(form18->Button6->text(), QStringLiteral("Excel (0 из 0)"));
@@ -313,7 +471,7 @@ private slots:
         db->addLine(worker, operation("А", "Группа А", 1, "Сварка", 0), QDate(2024, 2, 1), 1, 1, 0, 1, 8);
         db->addLine(worker, operation("Б", "Группа Б", 1, "Резка", 0), QDate(2024, 4, 1), 1, 2, 0, 1, 8);
         form18->Button6->setText(QStringLiteral("Excel (7 из 7)"));
-        setPeriod(QDate(2024, 2, 1), QDate(2024, 3, 1));
+        setPeriod(QDate(2024, 2, 1), QDate(2024, 2, 29));
         RecordingOpener opener;
         opener.available = false;
         form18->Button6->click();
@@ -323,7 +481,7 @@ private slots:
         QVERIFY(!form18->XLS_Rep.isOpen());
         QVERIFY(!QApplication::overrideCursor());
         opener.available = true;
-        setPeriod(QDate(2024, 4, 1), QDate(2024, 5, 1));
+        setPeriod(QDate(2024, 4, 1), QDate(2024, 4, 30));
         form18->Button6->click();
         QCOMPARE(form18->Button6->text(), QStringLiteral("Excel (1 из 1)"));
         QCOMPARE(readCells(opener.opened.first()).value("A2"), QStringLiteral("Группа Б"));
@@ -381,7 +539,7 @@ private slots:
         if (!kindFree) {
             db->addLine(worker, operation("А", "Группа А", 1, "Сварка", 0), QDate(2024, 2, 1), 1, 1, 0, 1, 8);
             db->addLine(worker, operation("Б", "Группа Б", 1, "Резка", 1), QDate(2024, 2, 1), 1, 2, 0, 1, 8);
-            setPeriod(QDate(2024, 2, 1), QDate(2024, 3, 1));
+            setPeriod(QDate(2024, 2, 1), QDate(2024, 2, 29));
             RecordingViewer viewer;
             form18->Button3->click();
             QCOMPARE(viewer.models.front().textsOf("product"), QStringList{"Группа А"});

@@ -3,6 +3,7 @@
 // their days, and the average piece rate of a month computed from the journal.
 #include "catalogues/Form26.h"
 #include "catalogues/Form5.h"
+#include "db/Bounds.h"
 #include "db/DataModule6.h"
 #include "db/Instances.h"
 #include "tests/support/ModalDriver.h"
@@ -12,6 +13,7 @@
 #include "timesheets/Form25.h"
 #include "timesheets/Household.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -57,6 +59,8 @@ class TestHousehold : public QObject {
 private slots:
     void initTestCase() {
         t = std::make_unique<TestDb>("household");
+        // The fixtures' dates are ordinary dates of the week around today.
+        Bounds::setClock([] { return QDate(2024, 3, 12); });
         workers = new Form5;
         registerInstance(workers);
         items = new Form26;
@@ -158,6 +162,21 @@ private slots:
         QCOMPARE(shown.shown.value(0).caption, "Ошибка");
         QCOMPARE(t->scalar("select count(*) from accounts_dep.fatigue").toLongLong(), 0);
         QCOMPARE(t->scalar("select count(*) from accounts_dep.h_tabel").toLongLong(), 0);
+    }
+
+    void theKindsIgnoreANormWithoutAPrice() {
+        // A norm without a price beside the reserved one of kind 7777 prices nothing.
+        t->exec("insert into accounts_dep.norm (o_id, norma, price, prize) select id, 1, null, 0 from "
+                "accounts_dep.oper where vid=7777");
+        dialog->ListDate = tuesday;
+        dialog->prepareNew();
+        QStringList kinds;
+        for (int i = 0; i < dialog->cb_type_work->count(); ++i)
+            kinds << dialog->cb_type_work->itemData(i).toString();
+        const QString price = dialog->DBEdit1->text();
+        t->exec("delete from accounts_dep.norm where price is null");
+        QCOMPARE(kinds.count("7777"), 1);
+        QCOMPARE(price, "165.5");
     }
 
     void theDialogWritesTheRecordWithItsSum() {
@@ -353,6 +372,199 @@ private slots:
         QCOMPARE(priceOf(household), NormPrice);
         // The hours of the timesheet are not touched.
         QCOMPARE(day(1, orlov, Household::AveragePieceRate, 0, month, year).toInt(), 4);
+    }
+
+    void thePriceIsStoredAsComputedAndShownAsMoney_data() {
+        QTest::addColumn<double>("normPrice");
+        QTest::addColumn<bool>("dayOff");
+        QTest::addColumn<bool>("night");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QString>("sum");
+        QTest::newRow("whole") << 180.0 << false << false << "180"
+                               << "180.00"
+                               << "1440.00";
+        QTest::newRow("day off and night") << 77.75 << true << true << "186.6"
+                                           << "186.60"
+                                           << "1492.80";
+        QTest::newRow("four decimals") << 10.1234 << false << false << "10.1234"
+                                       << "10.12"
+                                       << "80.99";
+    }
+    void thePriceIsStoredAsComputedAndShownAsMoney() {
+        QFETCH(double, normPrice);
+        QFETCH(bool, dayOff);
+        QFETCH(bool, night);
+        Record r = record(orlov, Household::HouseholdWorks, tuesday, 8, night, dayOff);
+        r.normPrice = normPrice;
+        QVERIFY(Household::save(t->db(), r));
+        QTEST(t->scalar("select price::text from accounts_dep.fatigue where id=:id", {{"id", lastRecord()}})
+                  .toString(),
+              "stored");
+        list->DTPcker1->setDate(tuesday);
+        list->FormActivate();
+        const QString point = QLocale().decimalPoint();
+        QTEST(list->DBGrid1->cellText(0, "price").replace(point, "."), "price");
+        QTEST(list->DBGrid1->cellText(0, "summ").replace(point, "."), "sum");
+    }
+
+    void anAverageRateRecordSavedUnchangedKeepsItsRate_data() {
+        QTest::addColumn<bool>("dayOff");
+        QTest::addColumn<double>("rate");
+        QTest::newRow("working day") << false << 15.0;
+        QTest::newRow("day off") << true << 30.0;
+    }
+    void anAverageRateRecordSavedUnchangedKeepsItsRate() {
+        QFETCH(bool, dayOff);
+        // Orlov's tables of March: (10-2)*5 + 4*5 in 4 hours, 15 an hour.
+        t->addLine(orlov, tableOp, tuesday, 1, 10, 2, 5, 4);
+        t->addLine(orlov, tableOp, tuesday.addDays(1), 2, 4, 0, 5, 0);
+        QVERIFY(
+            Household::save(t->db(), record(orlov, Household::AveragePieceRate, tuesday, 2, false, dayOff)));
+        const int id = lastRecord();
+        Household::computeAveragePieceRate(t->db(), 3, 2024);
+        QTEST(priceOf(id), "rate");
+        // Opened from the list and saved as it is.
+        list->DTPcker1->setDate(tuesday);
+        list->CBox1->setChecked(dayOff);
+        list->FormActivate();
+        QVERIFY(list->fatigue.locate("id", id));
+        whenModal([&](QWidget* w) {
+            if (w != dialog) return false;
+            dialog->Button1->click();
+            return true;
+        });
+        list->Button6Click();
+        QVERIFY2(shown.shown.isEmpty(), qPrintable(shown.texts().join("; ")));
+        QTEST(priceOf(id), "rate");
+        QCOMPARE(day(5, orlov, Household::AveragePieceRate, 0).toInt(), 2);
+        list->CBox1->setChecked(false);
+    }
+
+    void theAverageRateButtonSaysWhatItDid_data() {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("March") << QDate(2024, 3, 20) << "Среднесдельная пересчитана за март 2024: записей 2.";
+        QTest::newRow("a month without records")
+            << QDate(2024, 5, 2) << "За май 2024 нет записей среднесдельной: пересчитывать нечего.";
+    }
+    void theAverageRateButtonSaysWhatItDid() {
+        QFETCH(QDate, date);
+        t->addLine(orlov, tableOp, tuesday, 1, 10, 2, 5, 4);
+        QVERIFY(Household::save(t->db(), record(orlov, Household::AveragePieceRate, tuesday, 2)));
+        QVERIFY(Household::save(t->db(), record(belova, Household::AveragePieceRate, tuesday.addDays(7), 2)));
+        QVERIFY(Household::save(t->db(), record(orlov, Household::HouseholdWorks, tuesday, 2)));
+        QVERIFY(Household::save(t->db(), record(orlov, Household::AveragePieceRate, QDate(2024, 4, 2), 2)));
+        list->DTPcker1->setDate(date);
+        list->FormActivate();
+        list->Button1->click();
+        QCOMPARE(shown.texts().size(), 1);
+        QTEST(shown.texts().value(0), "report");
+        QCOMPARE(shown.shown.value(0).caption, "Хоз. работы (25)");
+    }
+
+    void impossibleAndUnlikelyHoursThroughTheDialog_data() {
+        QTest::addColumn<int>("journal");   // the worker's journal hours that day (shifts 1 and 3)
+        QTest::addColumn<int>("household"); // his other household records that day
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("hours");
+        QTest::addColumn<QString>("refusal"); // empty: not refused
+        QTest::addColumn<QString>("asked");   // in the question; empty: no question
+        QTest::addColumn<bool>("yes");
+        const QString over = Bounds::DayHoursMessage;
+        const QDate d = tuesday;
+        QTest::newRow("123 hours") << 0 << 0 << d << "123" << over.arg("05.03.2024", "123") << "" << false;
+        QTest::newRow("25 hours") << 0 << 0 << d << "25" << over.arg("05.03.2024", "25") << "" << false;
+        QTest::newRow("past 24 with the journal's shifts")
+            << 16 << 0 << d << "9" << over.arg("05.03.2024", "25") << "" << false;
+        QTest::newRow("past 24 with other records")
+            << 0 << 20 << d << "5" << over.arg("05.03.2024", "25") << "" << false;
+        QTest::newRow("24 in all") << 10 << 6 << d << "8"
+                                   << ""
+                                   << "" << false;
+        QTest::newRow("a date in the year 3000, No") << 0 << 0 << QDate(3000, 11, 2) << "8"
+                                                     << ""
+                                                     << "02.11.3000" << false;
+        QTest::newRow("a date in a long-closed year, Yes") << 0 << 0 << QDate(2020, 3, 5) << "8"
+                                                           << ""
+                                                           << "05.03.2020" << true;
+    }
+    void impossibleAndUnlikelyHoursThroughTheDialog() {
+        QFETCH(int, journal);
+        QFETCH(int, household);
+        QFETCH(QDate, date);
+        QFETCH(QString, hours);
+        QFETCH(QString, refusal);
+        QFETCH(QString, asked);
+        QFETCH(bool, yes);
+        if (journal) {
+            t->addLine(orlov, tableOp, date, 1, 1, 0, 5, journal / 2);
+            t->addLine(orlov, tableOp, date, 3, 1, 0, 5, journal - journal / 2);
+        }
+        if (household)
+            QVERIFY(Household::save(t->db(), record(orlov, Household::AveragePieceRate, date, household)));
+        const qlonglong before = t->scalar("select count(*) from accounts_dep.fatigue").toLongLong();
+        list->DTPcker1->setDate(date);
+        list->FormActivate();
+        shown.answers = {yes};
+        whenModal([&](QWidget* w) {
+            if (w != dialog) return false;
+            whenModal([&](QWidget* picker) {
+                if (picker != workers) return false;
+                workers->Workers().locate("id", orlov);
+                workers->Button2->click();
+                return true;
+            });
+            dialog->Button3->click();
+            whenModal([&](QWidget* picker) {
+                if (picker != items) return false;
+                items->item.locate("id", tables);
+                items->Button1->click();
+                return true;
+            });
+            dialog->Button4->click();
+            dialog->Edit6->selectAll();
+            QTest::keyClicks(dialog->Edit6, hours);
+            dialog->Button1->click();
+            if (dialog->isVisible()) dialog->Button6->click();
+            return true;
+        });
+        list->Button5Click();
+        QStringList errors, questions;
+        for (const auto& m : shown.shown)
+            (m.kind == ShownMessage::Question ? questions : errors) << m.text;
+        QCOMPARE(errors, refusal.isEmpty() ? QStringList() : QStringList{refusal});
+        QCOMPARE(questions.size(), asked.isEmpty() ? 0 : 1);
+        if (!asked.isEmpty()) QVERIFY2(questions.first().contains(asked), qPrintable(questions.first()));
+        const bool stored = refusal.isEmpty() && (asked.isEmpty() || yes);
+        QCOMPARE(t->scalar("select count(*) from accounts_dep.fatigue").toLongLong(),
+                 before + (stored ? 1 : 0));
+        QCOMPARE(day(date.day(), orlov, Household::HouseholdWorks, 0, date.month(), date.year()).toInt(),
+                 stored ? hours.toInt() : 0);
+    }
+
+    void aChangedRecordCountsItsOwnHoursOnce() {
+        t->addLine(orlov, tableOp, tuesday, 2, 1, 0, 5, 14);
+        QVERIFY(Household::save(t->db(), record(orlov, Household::HouseholdWorks, tuesday, 8)));
+        list->DTPcker1->setDate(tuesday);
+        list->FormActivate();
+        auto change = [&](const QString& hours) {
+            whenModal([&](QWidget* w) {
+                if (w != dialog) return false;
+                dialog->Edit6->selectAll();
+                QTest::keyClicks(dialog->Edit6, hours);
+                dialog->Button1->click();
+                if (dialog->isVisible()) dialog->Button6->click();
+                return true;
+            });
+            list->Button6Click();
+        };
+        change("10"); // 14 + 10: its own 8 hours are replaced, not added
+        QCOMPARE(shown.texts(), QStringList());
+        QCOMPARE(day(5, orlov, Household::HouseholdWorks, 0).toInt(), 10);
+        change("11");
+        QCOMPARE(shown.texts(), QStringList{Bounds::DayHoursMessage.arg("05.03.2024", "25")});
+        QCOMPARE(t->scalar("select cnt from accounts_dep.fatigue").toInt(), 10);
     }
 };
 

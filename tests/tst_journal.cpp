@@ -60,19 +60,23 @@ private slots:
         delete form;
     }
 
-    void activationReturnsToTodayAndKeepsTheDayOff() {
+    void activationReturnsToTodayAndTheDayOffFollowsTheDate() {
         const QDate saturday(2024, 3, 9), wednesday(2024, 3, 13);
         t->addLine(worker, oper, wednesday, 1, 1, 0, 5, 1);
         form->today = [=] { return wednesday; };
         showDate(saturday);
         QVERIFY(form->CBox1->isChecked());
         QCOMPARE(form->CBox1->font().bold(), true);
-        // Activation on a weekday does not untick it, but returns to today's lines.
+        // Activation returns to today's lines, and the day off follows the weekday.
         form->FormActivate();
         QCOMPARE(form->DateT->date(), wednesday);
-        QVERIFY(form->CBox1->isChecked());
+        QVERIFY(!form->CBox1->isChecked());
         QCOMPARE(form->DBGrid2->model()->rowCount(), 1);
-        // Picking a weekday does.
+        // A holiday ticked by hand outlives an activation on the same date.
+        form->CBox1->click();
+        form->FormActivate();
+        QVERIFY(form->CBox1->isChecked());
+        // Picking another weekday unticks it.
         showDate(wednesday.addDays(1));
         QVERIFY(!form->CBox1->isChecked());
         QCOMPARE(form->DBGrid2->model()->rowCount(), 0);
@@ -170,7 +174,9 @@ private slots:
             dialog.SelPrice = 5;
             dialog.Edit2->setText("Стеллаж СТ-2000; Сборка; Готовая продукция");
             dialog.Edit3->setText("7");
+            shown.answers = {true}; // a date far from today is asked about
             dialog.Button1Click();
+            if (dialog.isVisible()) dialog.reject();
             return true;
         });
         form->Button1Click();
@@ -188,7 +194,9 @@ private slots:
             if (w != &dialog) return false;
             dialog.pickWorker("Яковлева Яна", yana);
             dialog.Edit3->setText("9");
+            shown.answers = {true};
             dialog.Button1Click();
+            if (dialog.isVisible()) dialog.reject();
             return true;
         });
         form->Button2Click();

@@ -16,6 +16,8 @@
 #include "tests/support/Workbook.h"
 
 #include <QLineEdit>
+#include <QSqlQuery>
+#include <QTableView>
 #include <QTest>
 
 class TestOperations : public QObject {
@@ -42,6 +44,31 @@ class TestOperations : public QObject {
         for (QChar ch : text)
             QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(ch), Qt::NoModifier);
     }
+    // The editor open in the norms grid, if any.
+    QLineEdit* normEditor() {
+        for (QLineEdit* e : norms->DBGrid1->viewport()->findChildren<QLineEdit*>())
+            if (e->isVisible()) return e;
+        return nullptr;
+    }
+    // Opens the editor of a norms cell as a person would: the view's edit(), F2 or a double click.
+    QLineEdit* openNormEditor(const QModelIndex& index, const QString& how) {
+        NormGrid* grid = norms->DBGrid1;
+        grid->setCurrentIndex(index);
+        if (how == "edit") {
+            grid->edit(index);
+        } else if (how == "F2") {
+            QTest::keyClick(grid, Qt::Key_F2);
+        } else {
+            const QPoint at = grid->visualRect(index).center();
+            // A person's double click: press, release, the double click, release.
+            QTest::mousePress(grid->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mouseRelease(grid->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mouseRelease(grid->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        }
+        return normEditor();
+    }
+    QString decimal(const QString& text) { return QString(text).replace('.', QLocale().decimalPoint()); }
     template <class W> W* make() {
         auto* w = new W;
         registerInstance(w);
@@ -304,6 +331,179 @@ private slots:
         QVERIFY(!cells.contains(QString("A%1").arg(operations + 2)));
         QVERIFY(!t->dm().Oper.isFiltered());
         QVERIFY(!list->XLS_Rep.isOpen());
+    }
+
+    void aNormCellLookedAtAndLeftStoresNothing_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("leave");
+        QTest::addColumn<QString>("editorShows");
+        QTest::newRow("edit(), Tab") << "edit" << int(NormTable::Price) << "Tab"
+                                     << "0.1234";
+        QTest::newRow("F2, Сохранить") << "F2" << int(NormTable::Price) << "Сохранить"
+                                       << "0.1234";
+        QTest::newRow("double click, another row") << "double click" << int(NormTable::Price) << "another row"
+                                                   << "0.1234";
+    }
+    void aNormCellLookedAtAndLeftStoresNothing() {
+        QFETCH(QString, how);
+        QFETCH(int, column);
+        QFETCH(QString, leave);
+        QFETCH(QString, editorShows);
+        const int id = t->addOperation(assembly, chair, 0, {0.1234, 20});
+        oper().reopen();
+        QVERIFY(oper().locate("id", id));
+        list->CheckBox1->setChecked(true);
+        QString editorText = "no editor";
+        whenModal([&](QWidget* w) {
+            if (w != norms) return false;
+            // Row 0 is the 0.1234 norm (same norm, ordered by id).
+            if (QLineEdit* editor = openNormEditor(norms->norm.index(0, column), how)) {
+                editorText = editor->text();
+                if (leave == "Tab")
+                    QTest::keyClick(editor, Qt::Key_Tab);
+                else if (leave == "another row")
+                    norms->DBGrid1->setCurrentIndex(norms->norm.index(1, column));
+            }
+            norms->Button1->click();
+            return true;
+        });
+        list->DBGrid1DblClick();
+        QCOMPARE(editorText, decimal(editorShows));
+        QCOMPARE(count("select count(*) from accounts_dep.norm where o_id=:o and price=0.1234 and norma=10",
+                       {{"o", id}}),
+                 1);
+        QCOMPARE(oper().field("cena").toDouble(), 0.1234);
+        QCOMPARE(shown.texts(), QStringList());
+    }
+
+    void theCloseBoxStoresNothingStillBeingTyped() {
+        QVERIFY(oper().locate("marka", "Стол СТ-1"));
+        const int id = oper().field("id").toInt();
+        list->CheckBox1->setChecked(true);
+        whenModal([&](QWidget* w) {
+            if (w != norms) return false;
+            // A price typed and left with Tab is stored ...
+            if (QLineEdit* editor = openNormEditor(norms->norm.index(0, NormTable::Price), "edit")) {
+                editor->selectAll();
+                QTest::keyClicks(editor, "3");
+                QTest::keyClick(editor, Qt::Key_Tab);
+            }
+            // ... one still being typed is not.
+            if (QLineEdit* editor = openNormEditor(norms->norm.index(1, NormTable::Price), "edit")) {
+                editor->selectAll();
+                QTest::keyClicks(editor, "1");
+            }
+            norms->close();
+            return true;
+        });
+        list->DBGrid1DblClick();
+        QVERIFY(!norms->isVisible());
+        QCOMPARE(
+            t->scalar("select string_agg(price::text, ' ' order by id) from accounts_dep.norm where o_id=:o",
+                      {{"o", id}})
+                .toString(),
+            "3 20");
+        // The stored value shows in the operations list, which stands on the same operation.
+        QCOMPARE(oper().field("id").toInt(), id);
+        QCOMPARE(oper().field("cena").toDouble(), 3.0);
+    }
+
+    void negativeNormValuesAreRefusedInWords_data() {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("Норматив") << int(NormTable::Norma) << "Норматив";
+        QTest::newRow("Цена") << int(NormTable::Price) << "Цена";
+        QTest::newRow("Премия, %") << int(NormTable::Prize) << "Премия, %";
+    }
+    void negativeNormValuesAreRefusedInWords() {
+        QFETCH(int, column);
+        QFETCH(QString, title);
+        QVERIFY(oper().locate("marka", "Стул офисный"));
+        const int id = oper().field("id").toInt();
+        list->CheckBox1->setChecked(true);
+        whenModal([&](QWidget* w) {
+            if (w != norms) return false;
+            for (int row : {0, 1}) { // the stored norm, and the blank row for a new one
+                QLineEdit* editor = openNormEditor(norms->norm.index(row, column), "F2");
+                if (!editor) continue;
+                editor->selectAll();
+                QTest::keyClicks(editor, "-5");
+                QTest::keyClick(editor, Qt::Key_Tab);
+            }
+            norms->Button1->click();
+            return true;
+        });
+        list->DBGrid1DblClick();
+        QCOMPARE(shown.texts(), QStringList(2, NormTable::NegativeMessage.arg(title)));
+        QCOMPARE(t->scalar("select concat_ws(' ', count(*), min(norma), min(price), min(prize)) from "
+                           "accounts_dep.norm where o_id=:o",
+                           {{"o", id}})
+                     .toString(),
+                 "1 10 7 0");
+    }
+
+    void deleteCountsTheNormsTheDatabaseHoldsNow() {
+        QVERIFY(oper().locate("marka", "Стол СТ-1"));
+        const int id = oper().field("id").toInt();
+        norms->norm.load(id);
+        QCOMPARE(norms->norm.storedCount(), 2);
+        // Another workstation deletes the first norm while this window still shows both.
+        {
+            QSqlDatabase other = t->openOther("otherWorkstation");
+            QSqlQuery q(other);
+            QVERIFY(q.exec(QString("delete from accounts_dep.norm where id=%1").arg(norms->norm.idAt(0))));
+        }
+        QSqlDatabase::removeDatabase("otherWorkstation");
+        norms->DBGrid1->setCurrentIndex(norms->norm.index(1, NormTable::Norma));
+        norms->Button2Click();
+        QCOMPARE(shown.texts(), QStringList{NormTable::LastNormMessage});
+        QCOMPARE(count("select count(*) from accounts_dep.norm where o_id=:o", {{"o", id}}), 1);
+        QCOMPARE(norms->norm.storedCount(), 1); // the window shows the database again
+    }
+
+    void anOperationWithoutAPricedNormCannotBePicked_data() {
+        QTest::addColumn<QVariantList>("prices");
+        QTest::addColumn<bool>("picked");
+        QTest::addColumn<double>("price");
+        QTest::newRow("no priced norm") << QVariantList{QVariant()} << false << 0.0;
+        QTest::newRow("a priced norm beside one without")
+            << QVariantList{QVariant(), QVariant(6.5)} << true << 6.5;
+    }
+    void anOperationWithoutAPricedNormCannotBePicked() {
+        QFETCH(QVariantList, prices);
+        QFETCH(bool, picked);
+        QFETCH(double, price);
+        const int id = t->addOperation(assembly, chair, 1, {});
+        for (const QVariant& p : prices)
+            t->exec("insert into accounts_dep.norm (o_id, norma, price, prize) values (:o, 10, :p, 0)",
+                    {{"o", id}, {"p", p.isValid() ? p : QVariant(QMetaType(QMetaType::Double))}});
+        QVariant handed;
+        list->setRowPickHandler(1, [&](const QSqlRecord& row) { handed = row.value("cena"); });
+        bool stayedOpen = false;
+        whenModal([&](QWidget* w) {
+            if (w != list) return false;
+            list->Button2->click();
+            stayedOpen = list->isVisible();
+            if (stayedOpen) list->Button4->click();
+            return true;
+        });
+        QCOMPARE(list->openPicker(1, id), picked);
+        QCOMPARE(stayedOpen, !picked);
+        QCOMPARE(shown.texts(), picked ? QStringList() : QStringList{OperationCatalogue::NoPriceMessage});
+        QCOMPARE(handed.isValid(), picked);
+        if (picked) QCOMPARE(handed.toDouble(), price);
+        list->setRowPickHandler(1, nullptr);
+    }
+
+    void workbookWritesZeroWhereThePriceIsEmpty() {
+        t->exec("update accounts_dep.oper set cena_new = null where vid = :k and i_id = :p",
+                {{"k", assembly}, {"p", table}});
+        list->Button5Click();
+        QVERIFY(!opener.opened.isEmpty());
+        const QMap<QString, QString> cells = readCells(opener.opened.last());
+        QCOMPARE((QStringList{cells.value("A2"), cells.value("B2"), cells.value("C2")}),
+                 (QStringList{"Стол СТ-1", "Сборка", "0"}));
     }
 
     void nomenclaturePickerSearchesByPrefixAndRemembersIt() {

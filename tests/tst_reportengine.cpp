@@ -4,7 +4,12 @@
 // pages do not depend on the installed fonts.
 #include "reportengine/ReportDefinition.h"
 #include "reportengine/ReportPaginator.h"
+#include "reportengine/ReportPainter.h"
 
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace report;
@@ -140,6 +145,8 @@ private slots:
                                 << "1"
                                 << ""
                                 << "Заготовки";
+        QTest::newRow("kind empty: not finished product") << kind << "naimen" << NullMark << ""
+                                                          << "Заготовки";
         QTest::newRow("plain colour number") << "color"
                                              << "color"
                                              << "1015"
@@ -412,7 +419,7 @@ private slots:
             paginate(d, ListRows({"g1", "g2", "v"}, {{"A", "a", 1}, {"A", "a", 2}}), FixedMeasurer());
         int found = 0;
         for (int p = 0; p < m.pageCount(); ++p)
-            if (m.pages[std::size_t(p)].bandNames().contains("header1")) found = p + 1;
+            if (found == 0 && m.pages[std::size_t(p)].bandNames().contains("header1")) found = p + 1;
         QCOMPARE(found, headerPage);
         // The headers and the first row are together on that page.
         QStringList together = levels == 1 ? QStringList{"header1"} : QStringList{"header1", "header2"};
@@ -501,6 +508,161 @@ private slots:
         const PageModel m = paginate(d, ListRows({}, {}), FixedMeasurer());
         QCOMPARE(m.pages[0].text("title", "QRLabel1")->rect.left(), left);
         QCOMPARE(m.pages[0].text("title", "QRLabel1")->rect.width(), width);
+    }
+
+    // ---- Money, neighbours, page breaks, page ranges ----------------------------------------
+
+    void moneyIsSummedExactlyAndRoundedOnce_data() {
+        QTest::addColumn<QStringList>("amounts");
+        QTest::addColumn<QString>("total");
+        // Past fifteen significant digits a binary total has lost the last half kopeck.
+        QTest::newRow("one amount of seventeen digits")
+            << QStringList{"5000000000000.005"} << "5000000000000.01";
+        QTest::newRow("two amounts adding up to a half kopeck")
+            << QStringList{"4000000000000.002", "1000000000000.003"} << "5000000000000.01";
+        QTest::newRow("a negative half kopeck, away from zero")
+            << QStringList{"-4000000000000.002", "-1000000000000.003"} << "-5000000000000.01";
+    }
+    void moneyIsSummedExactlyAndRoundedOnce() {
+        QFETCH(QStringList, amounts);
+        QFETCH(QString, total);
+        QList<QVariantList> rows;
+        for (const QString& a : amounts)
+            rows.append(QVariantList{"A", a});
+        const PageModel m = paginate(grouped(1, 10, 5, 5, 5), ListRows({"g1", "v"}, rows), FixedMeasurer());
+        QCOMPARE(m.pages[0].text("total", "sum(v)")->text, total);
+    }
+
+    void numbersNeverTouchTheirNeighbours_data() {
+        QTest::addColumn<QString>("leftText");
+        QTest::addColumn<double>("leftLeft");
+        QTest::addColumn<double>("leftWidth");
+        QTest::addColumn<int>("leftAlign");
+        QTest::addColumn<QString>("rightText");
+        QTest::addColumn<double>("rightLeft");
+        QTest::addColumn<double>("rightWidth");
+        const int left = int(Align::Left), centre = int(Align::Centre);
+        // A kind whose item reaches into the rejects' item ("Готовая продукция14").
+        QTest::newRow("items that overlap")
+            << "ABCDEFGHIJKLMN" << 99.5 << 27.0 << left << "14" << 125.4 << 6.6;
+        // Rejects and mass of a grand total, each filling its item ("17258175391,04").
+        QTest::newRow("texts that fill their items")
+            << "1725" << 124.4 << 8.5 << centre << "8175391,04" << 132.8 << 18.8;
+        // A text still wider than its item at the narrowest a text is otherwise made.
+        QTest::newRow("a text past half its width")
+            << "ABCDEFGHIJKLMNOPQRST" << 0.0 << 10.0 << left << "XY" << 10.0 << 10.0;
+    }
+    void numbersNeverTouchTheirNeighbours() {
+        QFETCH(QString, leftText);
+        QFETCH(double, leftLeft);
+        QFETCH(double, leftWidth);
+        QFETCH(int, leftAlign);
+        QFETCH(QString, rightText);
+        QFETCH(double, rightLeft);
+        QFETCH(double, rightWidth);
+        Item a = textItem("a", leftLeft, leftWidth);
+        a.align = Align(leftAlign);
+        Item b = textItem("b", rightLeft, rightWidth);
+        b.align = Align::Centre;
+        Definition withRow;
+        Band detail = band("detail", BandKind::Detail, 5);
+        detail.add(a);
+        detail.add(b);
+        withRow.add(detail);
+        withRow.compile();
+        const PageModel r = paginate(withRow, ListRows({"a", "b"}, {{leftText, rightText}}), FixedMeasurer());
+        const TextElement* ta = r.pages[0].text("detail", "a");
+        const TextElement* tb = r.pages[0].text("detail", "b");
+        QVERIFY(ta && tb);
+        auto ink = [](const TextElement* t) {
+            const double w = t->advance * t->stretch;
+            const double x = t->align == Align::Left     ? t->rect.left()
+                             : t->align == Align::Centre ? t->rect.center().x() - w / 2
+                                                         : t->rect.right() - w;
+            return std::pair<double, double>{x, x + w};
+        };
+        // Each text within its own rectangle, and room between the two.
+        for (const TextElement* t : {ta, tb}) {
+            QVERIFY2(t->advance * t->stretch <= t->rect.width() + 1e-6, qPrintable(t->text));
+            QVERIFY(t->stretch > 0);
+        }
+        QVERIFY2(ink(ta).second + 0.5 <= ink(tb).first,
+                 qPrintable(QStringLiteral("%1 ends at %2, %3 starts at %4")
+                                .arg(ta->text)
+                                .arg(ink(ta).second)
+                                .arg(tb->text)
+                                .arg(ink(tb).first)));
+    }
+
+    void aPageThatOpensWithAGroupFooterNamesItsGroup_data() {
+        QTest::addColumn<int>("levels");
+        QTest::addColumn<QStringList>("secondPage");
+        QTest::addColumn<QStringList>("headerTexts");
+        QTest::newRow("one level") << 1 << QStringList{"header1", "footer1", "total", "pageFooter"}
+                                   << QStringList{"A"};
+        QTest::newRow("two levels") << 2 << QStringList{"header1", "header2", "footer2",
+                                                        "footer1", "total",   "pageFooter"}
+                                    << QStringList{"A", "a"};
+    }
+    void aPageThatOpensWithAGroupFooterNamesItsGroup() {
+        QFETCH(int, levels);
+        QFETCH(QStringList, secondPage);
+        QFETCH(QStringList, headerTexts);
+        // The rows fill the first page exactly; the footer goes over.
+        const Definition d = levels == 1 ? grouped(1, 250, 10, 5, 10) : grouped(2, 255, 6, 5, 6);
+        const QList<QVariantList> rows = levels == 1 ? QList<QVariantList>{{"A", "a", 1}, {"A", "a", 2}}
+                                                     : QList<QVariantList>{{"A", "a", 1}};
+        const PageModel m = paginate(d, ListRows({"g1", "g2", "v"}, rows), FixedMeasurer());
+        QCOMPARE(m.pageCount(), 2);
+        QCOMPARE(m.pages[1].bandNames(), secondPage);
+        QStringList printed;
+        for (int g = 1; g <= levels; ++g)
+            printed << m.pages[1].textsOf(QStringLiteral("header%1").arg(g));
+        QCOMPARE(printed, headerTexts);
+    }
+
+    void printingHonoursThePageRange_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QStringList>("pageNumbers");
+        QTest::newRow("pages 2 to 3") << 2 << 3 << QStringList{"2", "3"};
+        QTest::newRow("page 4 to past the end") << 4 << 9 << QStringList{"4", "5"};
+        QTest::newRow("no range: every page") << 0 << 0 << QStringList{"1", "2", "3", "4", "5"};
+    }
+    void printingHonoursThePageRange() {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QStringList, pageNumbers);
+        // Five pages: one row of 200 mm on each.
+        Definition d = grouped(1, 1, 5, 200, 2);
+        QList<QVariantList> rows;
+        for (int i = 0; i < 5; ++i)
+            rows.append(QVariantList{"A", "a", i});
+        const PageModel m = paginate(d, ListRows({"g1", "g2", "v"}, rows), FixedMeasurer());
+        QCOMPARE(m.pageCount(), 5);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("range.pdf");
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        setUpPrinter(m, printer);
+        if (from > 0) {
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(from, to);
+        }
+        printPages(m, printer);
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+        QVERIFY(p.waitForFinished(30000));
+        QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(u'\f');
+        if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();
+        QStringList numbers;
+        for (const QString& page : pages) {
+            const QStringList words =
+                page.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+            numbers << (words.isEmpty() ? QString() : words.last());
+        }
+        QCOMPARE(numbers, pageNumbers);
     }
 };
 

@@ -260,7 +260,7 @@ private slots:
         QCOMPARE(p.text("productFooter", "sum(mass)")->text, QStringLiteral("30.00"));
         QCOMPARE(p.text("total", "sum(summa)")->text, QStringLiteral("18.00"));
         QCOMPARE(p.text("title", "QRLabel1")->text,
-                 QStringLiteral("   Отчет за период с 1 Mar 2024 по 1 Apr 2024"));
+                 QStringLiteral("   Отчет за период с 1 Mar 2024 по 31 Mar 2024"));
     }
 
     // The detailed report by products sums the lines per product, operation and colour before
@@ -334,7 +334,7 @@ private slots:
         const PageModel m = run(*form20);
         QCOMPARE(m.pageCount(), 1);
         QCOMPARE(m.pages[0].bandNames(), (QStringList{"title", "spacer", "total", "pageFooter"}));
-        QCOMPARE(m.textsOf("title"), (QStringList{"   Отчет за период с 1 Mar 2024 по 1 Apr 2024", "Брак",
+        QCOMPARE(m.textsOf("title"), (QStringList{"   Отчет за период с 1 Mar 2024 по 31 Mar 2024", "Брак",
                                                   "Количество", "Сумма"}));
         QCOMPARE(m.textsOf("total"), (QStringList{"Итого:", "0", "0", "0.00"}));
     }
@@ -389,6 +389,58 @@ private slots:
         QCOMPARE(first.text("detail", total, 1)->text, QStringLiteral("8"));
     }
 
+    // ---- Namesakes ----------------------------------------------------------------------
+
+    void namesakesAreTwoWorkersWithTheirOwnTotals_data() {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QString>("headerItem");
+        QTest::newRow("report by workers") << "Form16"
+                                           << "fio";
+        QTest::newRow("detailed report by workers") << "Form20"
+                                                    << "fio";
+    }
+    void namesakesAreTwoWorkersWithTheirOwnTotals() {
+        QFETCH(QString, form);
+        QFETCH(QString, headerItem);
+        const int first = db->addWorker(QStringLiteral("Иванов И.И."));
+        const int second = db->addWorker(QStringLiteral("Иванов И.И."));
+        const int box = operation("Корпус КМ-1", "Корпуса", 1, "Сварка");
+        db->addLine(first, box, Day1, 1, 3, 0, 10.0, 8);  // 30.00
+        db->addLine(second, box, Day1, 1, 1, 0, 12.0, 8); // 12.00
+        const PageModel m = run(periodForm(form));
+        QStringList names;
+        for (const Page& page : m.pages)
+            for (const TextElement& t : page.texts)
+                if (t.band == u"worker" && t.item == headerItem) names << t.text;
+        QCOMPARE(names, (QStringList{"Иванов И.И.", "Иванов И.И."}));
+        QStringList sums;
+        for (const Page& page : m.pages)
+            for (const TextElement& t : page.texts)
+                if (t.band == u"workerFooter" && t.item == u"sum(summa)") sums << t.text;
+        QCOMPARE(sums, (QStringList{"30.00", "12.00"}));
+        QCOMPARE(m.pages.back().text("total", "sum(summa)")->text, QStringLiteral("42.00"));
+    }
+
+    void namesakesKeepTheirOwnHoursInTheMonthlySummary() {
+        const int first = db->addWorker(QStringLiteral("Иванов И.И."));
+        const int second = db->addWorker(QStringLiteral("Иванов И.И."));
+        for (int w : {first, second})
+            db->exec(
+                "insert into accounts_dep.h_tabel (w_id, smena, month, year, d1) values (:w, 1, 3, 2024, 8)",
+                {{"w", w}});
+        db->exec("insert into accounts_dep.h_tabel (w_id, smena, month, year, d2) values (:w, 2, 3, 2024, 4)",
+                 {{"w", second}});
+        RecordingViewer viewer;
+        form15->printMonth(3, 2024, QStringLiteral("Март 2024"));
+        const Page& page = viewer.models.front().pages[0];
+        QCOMPARE(page.textsOf("detail").filter(QStringLiteral("Иванов")).size(), 2);
+        const QString total = form15->QuickRep1.bands[1].items.back().expression;
+        QCOMPARE(page.text("detail", "sd1", 0)->text, QStringLiteral("8"));
+        QCOMPARE(page.text("detail", "sd1", 1)->text, QStringLiteral("8"));
+        QCOMPARE(page.text("detail", total, 0)->text, QStringLiteral("8"));
+        QCOMPARE(page.text("detail", total, 1)->text, QStringLiteral("12"));
+    }
+
     // ---- Rendering and the preview ------------------------------------------------------
 
     void thePdfHoldsTheTitleAndTheTotals() {
@@ -417,12 +469,34 @@ private slots:
         QVERIFY(shown->shown.isEmpty());
         for (const QString& file : {QStringLiteral("saved.pdf"), QStringLiteral("printed.pdf")}) {
             const QString text = pdfText(dir.filePath(file));
-            QVERIFY2(text.contains(QStringLiteral("Отчет по рабочим за период с 01.03.2024 по 01.04.2024")),
+            QVERIFY2(text.contains(QStringLiteral("Отчет по рабочим за период с 01.03.2024 по 31.03.2024")),
                      qPrintable(text));
             QVERIFY2(text.contains(QStringLiteral("Иванов Иван Иванович")), qPrintable(text));
             QVERIFY2(text.contains(QRegularExpression(QStringLiteral("Итого:\\s+120,00\\s+100,00"))),
                      qPrintable(text));
         }
+    }
+
+    // In the fonts that print, with a rejects count and a money total as wide as a year's.
+    void thePdfKeepsNeighbouringNumbersApart() {
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        const int worker = db->addWorker(QStringLiteral("Иванов Иван Иванович"));
+        const int op = operation("Корпус КМ-1", "Корпуса", 54.501234, "Сварка");
+        for (int i = 0; i < 5; ++i)
+            db->addLine(worker, op, Day1.addDays(i), 1, 30000, 345, 57213.16, 8);
+        QTemporaryDir dir;
+        RecordingViewer viewer;
+        form21->run(QStringLiteral("   Отчет за период с "), QStringLiteral("Отчет"), Day1, Day2, 0);
+        QVERIFY(writePdf(viewer.models.front(), dir.filePath("wide.pdf"), QStringLiteral("wide")));
+        QLocale::setDefault(QLocale::c());
+        const QString text = pdfText(dir.filePath("wide.pdf"));
+        // Rejects 1725, mass 8 175 185,1, pieces 150000, amount 8 483 281 299,00 (no grouping).
+        QVERIFY2(text.contains(QRegularExpression(
+                     QStringLiteral("Итого:\\s+1725\\s+8175185,1\\s+150000\\s+8483281299,00"))),
+                 qPrintable(text));
+        QVERIFY2(
+            text.contains(QRegularExpression(QStringLiteral("Готовая продукция\\s+1725\\s+8175185,1\\s"))),
+            qPrintable(text));
     }
 
     void aPdfThatCannotBeWrittenIsReported() {

@@ -243,6 +243,10 @@ private slots:
         QCOMPARE(m->index(0, 3).data(Qt::FontRole).value<QFont>().bold(), true);
         QCOMPARE(m->index(0, 30).data(Qt::ForegroundRole).value<QColor>(),
                  form->palette().color(QPalette::Window));
+        // The row total "Итого": bold on its own ground.
+        QCOMPARE(m->headerData(32, Qt::Horizontal).toString(), QStringLiteral("Итого"));
+        QCOMPARE(m->index(0, 32).data(Qt::FontRole).value<QFont>().bold(), true);
+        QCOMPARE(m->index(0, 32).data(Qt::BackgroundRole).value<QColor>(), QColor(225, 228, 255));
         // This year's journal and the next year's first days can be chosen.
         QVERIFY(form->ComboBox2->findText(QString::number(QDate::currentDate().year() + 1)) >= 0);
         form->selectMonth(5, 2005);

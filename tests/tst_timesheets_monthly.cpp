@@ -202,6 +202,13 @@ private slots:
         QCOMPARE(form->DBText3->text(), "1040.00"); // 8 × 100 + 2 × 120
         QCOMPARE(form->DBText4->text(), "300.00");
         QCOMPARE(form->DBText1->text(), "1410.00");
+        // With a Russian locale the totals take the grid's comma.
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        form->prepare(14, d);
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(form->DBText3->text(), "1040,00");
+        QCOMPARE(form->DBText1->text(), "1410,00");
+        QCOMPARE(form->DBGrid->cellText(0, "d5").contains(u'.'), false);
         form->prepare(17, d);
         QCOMPARE(form->cur_query->recordCount(), 2);
         QCOMPARE(form->DBGrid->cellText(1, "fio"), "Орлов Павел Андреевич");

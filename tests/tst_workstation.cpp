@@ -224,7 +224,7 @@ private slots:
 
     void datesAndNumbersAreRussian() {
         QCOMPARE(PeriodReport::title(QStringLiteral("Отчет с "), QDate(2026, 11, 1), QDate(2026, 12, 1)),
-                 QString("Отчет с 01.11.2026 по 01.12.2026"));
+                 QString("Отчет с 01.11.2026 по 30.11.2026"));
         QCOMPARE(QLocale().standaloneMonthName(11), QString("ноябрь"));
         QCOMPARE(QLocale().toString(1551.72, 'f', 2), QString("1\u00a0551,72"));
     }

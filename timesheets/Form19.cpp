@@ -214,6 +214,14 @@ void Form19::readMismatches() {
 }
 
 QVariant Form19::cellStyle(int shift, const QString& field, const QSqlRecord& row, int role) const {
+    if (field == QLatin1String("summ")) {
+        // The row total: bold on its own ground.
+        if (role == Qt::BackgroundRole) return QColor(225, 228, 255);
+        if (role != Qt::FontRole) return {};
+        QFont f = font();
+        f.setBold(true);
+        return f;
+    }
     if (!field.startsWith(QLatin1Char('d'))) return {};
     const int day = field.mid(1).toInt();
     if (day < 1 || day > 31) return {};

@@ -2,6 +2,7 @@
 
 #include "catalogues/Form26.h"
 #include "catalogues/Form5.h"
+#include "db/Bounds.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 #include "db/Instances.h"
@@ -23,10 +24,12 @@ Form24::Form24(QWidget* parent) : FormDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     type_work.setConnectionName(DataModule6::ConnectionName);
-    type_work.setSql(QStringLiteral(
-        "select vo.id, vo.vid, n.price, (n.price*:cnt) as summ from accounts_dep.vid_oper "
-        "vo,accounts_dep.norm n, "
-        "accounts_dep.oper o where n.o_id =o.id and o.vid=vo.id and (vo.id = 7777 or vo.id = 7778)"));
+    type_work.setSql(
+        QStringLiteral("select vo.id, vo.vid, n.price, (n.price*:cnt) as summ from accounts_dep.vid_oper "
+                       "vo,accounts_dep.norm n, "
+                       "accounts_dep.oper o where n.o_id =o.id and o.vid=vo.id and (vo.id = 7777 or vo.id = "
+                       "7778) and n.price is "
+                       "not null"));
     type_work.setParam(QStringLiteral("cnt"), 0);
 
     GroupBox1 = new QGroupBox(QStringLiteral("Закрыто мастером"), this);
@@ -190,7 +193,19 @@ void Form24::Button1Click() {
         messages().error(Caption::Error, why);
         return;
     }
-    if (!Household::save(the<DataModule6>().ADO_DB(), r)) {
+    // The worker's day, journal lines and household records together, holds 24 hours at most;
+    // a date far from today is asked about.
+    QSqlDatabase db = the<DataModule6>().ADO_DB();
+    const auto day = Bounds::dayHours(db, r.worker, r.date, 0, 0, r.id);
+    if (const QString over = Bounds::dayHoursRefusal(day, Bounds::typed(r.hours), r.date, false);
+        !over.isEmpty()) {
+        messages().error(Caption::Error, over);
+        return;
+    }
+    if (const QString ask = Bounds::question({Bounds::dateDoubt(r.date)});
+        !ask.isEmpty() && !messages().question(Bounds::QuestionCaption, ask))
+        return;
+    if (!Household::save(db, r)) {
         messages().error(Caption::Error, QStringLiteral("Запись уже удалена с другого рабочего места."));
         reject();
         return;

@@ -4,12 +4,15 @@
 #include "db/DbError.h"
 #include "db/Instances.h"
 #include "db/Messages.h"
+#include "db/SqlText.h"
 #include "timesheets/Form24.h"
 #include "timesheets/Household.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QLocale>
 #include <QMouseEvent>
+#include <QSqlRecord>
 #include <QVBoxLayout>
 
 QString Form25::fatigueSql() {
@@ -44,6 +47,16 @@ Form25::Form25(QWidget* parent) : FormDialog(parent) {
         {QStringLiteral("summ"), QStringLiteral("Итого"), 80, Qt::AlignRight | Qt::AlignVCenter, true, 2},
         {QStringLiteral("s_holiday"), QStringLiteral("Вых."), 33, Qt::AlignCenter},
         {QStringLiteral("s_night"), QStringLiteral("Ноч."), 64, Qt::AlignCenter},
+    });
+    // Money with two decimals: the price per hour and the sum.
+    DBGrid1->setCellStyle([](const QString& field, const QSqlRecord& row, int role) -> QVariant {
+        if (role != Qt::DisplayRole || (field != QLatin1String("price") && field != QLatin1String("summ")))
+            return {};
+        const QVariant v = row.value(field);
+        if (v.isNull()) return QString();
+        QLocale locale;
+        locale.setNumberOptions(QLocale::OmitGroupSeparator);
+        return locale.toString(SqlText::roundTo(v.toDouble(), 2), 'f', 2);
     });
     DBGrid1->viewport()->installEventFilter(this);
 
@@ -162,8 +175,17 @@ void Form25::Button7Click() {
     reread();
 }
 
+QString Form25::averageRateReport(int records, int month, int year) {
+    const QString period = QLocale(QLocale::Russian).standaloneMonthName(month).toLower() + QLatin1Char(' ') +
+                           QString::number(year);
+    if (records == 0)
+        return QStringLiteral("За %1 нет записей среднесдельной: пересчитывать нечего.").arg(period);
+    return QStringLiteral("Среднесдельная пересчитана за %1: записей %2.").arg(period).arg(records);
+}
+
 void Form25::Button1Click() {
     const QDate d = DTPcker1->date();
-    Household::computeAveragePieceRate(the<DataModule6>().ADO_DB(), d.month(), d.year());
+    const int written = Household::computeAveragePieceRate(the<DataModule6>().ADO_DB(), d.month(), d.year());
     reread();
+    messages().information(windowTitle(), averageRateReport(written, d.month(), d.year()));
 }

@@ -32,6 +32,9 @@ public:
     // Re-reads the list on the same record number.
     void reread();
 
+    // What "Расчитать ср.сд." reports: the records written and their month.
+    static QString averageRateReport(int records, int month, int year);
+
 public slots:
     void FormActivate() override;
     void DTPcker1Change();

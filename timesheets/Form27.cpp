@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLocale>
 #include <QSqlQuery>
 #include <QStyleOptionHeader>
 #include <QVBoxLayout>
@@ -201,10 +202,13 @@ void Form27::ComboBox1Change() {
     DBGrid->setColumns(columns);
     MonthlySheets::openMonthQuery(the<DataModule6>().ADO_DB(), *cur_query);
     const auto t = MonthlySheets::totals(the<DataModule6>().ADO_DB(), month(), year());
-    DBText4->setText(t.averagePieceRate);
-    DBText3->setText(t.householdWorks);
-    DBText2->setText(t.piecework);
-    DBText1->setText(t.all);
+    // With the grid's decimal separator; the digits stay the server's exact ones.
+    const QString point = QLocale().decimalPoint();
+    auto local = [&point](QString text) { return text.replace(u'.', point); };
+    DBText4->setText(local(t.averagePieceRate));
+    DBText3->setText(local(t.householdWorks));
+    DBText2->setText(local(t.piecework));
+    DBText1->setText(local(t.all));
     DBGrid->horizontalHeader()->viewport()->update();
 }
 

@@ -1,6 +1,7 @@
 #include "timesheets/Household.h"
 
 #include "db/Query.h"
+#include "db/SqlText.h"
 #include "db/Transaction.h"
 
 #include <optional>
@@ -74,6 +75,32 @@ void writeDay(QSqlDatabase db, const DayKey& k, bool create) {
                   params);
 }
 
+// The average piece rate of the records of kind 7778 of `month` that `where` selects (its
+// parameters with them): per record, the journal lines of the record's worker and group in
+// the month. Returns the number of records written.
+int writeAverageRate(QSqlDatabase db, const QDate& month, const QString& where,
+                     QMap<QString, QVariant> params) {
+    const QDate first(month.year(), month.month(), 1);
+    params.insert(QStringLiteral("date1"), first);
+    params.insert(QStringLiteral("date2"), first.addMonths(1));
+    QSqlQuery q(db);
+    // Grouped per item and worker; no ordering inside the sub-select, which a grouped query
+    // over the person view could not take and which changes no value.
+    execBound(
+        q,
+        QStringLiteral(
+            "UPDATE accounts_dep.fatigue f SET price=coalesce((select case when "
+            "coalesce(sum(s.time),0)::numeric(10,2)=0 then 0 else "
+            "coalesce(sum((s.kol_vo-s.brak)*(s.cena+s.cena*f.i_holiday))/sum(time),0)::numeric(10,2) end as "
+            "price from cmn_classifier.item i, accounts_dep.smena s, accounts_dep.izdel gas, "
+            "accounts_dep.person p where i.id_level =2 and s.i_id = gas.id and gas.id_class_item =i.id "
+            "and s.data<:date2 and s.data>=:date1 and p.id=s.w_id and p.id=f.id_p and i.id=f.id_nom "
+            "group by i.s_caption, i.id, p.id),0) where ") +
+            where + QStringLiteral(" and id_o=7778"),
+        params);
+    return q.numRowsAffected();
+}
+
 std::optional<DayKey> readRecord(QSqlDatabase db, int id, bool forUpdate) {
     QSqlQuery q(db);
     execBound(q,
@@ -122,7 +149,7 @@ bool save(QSqlDatabase db, const Record& r) {
                                    {QStringLiteral("k"), r.kind},
                                    {QStringLiteral("w"), r.worker},
                                    {QStringLiteral("cnt"), r.hours.trimmed().toInt()},
-                                   {QStringLiteral("price"), QString::number(p, 'f', 4)},
+                                   {QStringLiteral("price"), SqlText::price(p)},
                                    {QStringLiteral("hol"), r.dayOff ? 1 : 0},
                                    {QStringLiteral("n"), night},
                                    {QStringLiteral("id"), r.id},
@@ -143,6 +170,10 @@ bool save(QSqlDatabase db, const Record& r) {
                            "i_smena, cnt, price, i_holiday, i_night) VALUES(:nom, :k, :w, :d_date, :m, :y, "
                            ":s, :cnt, :price::numeric, :hol, :n)"),
             params);
+    // A changed average piece-rate record keeps its rate: computed again from the month's
+    // journal, as "Расчитать ср.сд." would.
+    if (old && r.kind == AveragePieceRate)
+        writeAverageRate(db, old->date, QStringLiteral("id=:id"), {{QStringLiteral("id"), r.id}});
     writeDay(db, now, true);
     if (old && !(*old == now)) writeDay(db, *old, false);
     tx.commit();
@@ -163,28 +194,13 @@ bool remove(QSqlDatabase db, int id) {
     return true;
 }
 
-void computeAveragePieceRate(QSqlDatabase db, int month, int year) {
-    const QDate first(year, month, 1);
+int computeAveragePieceRate(QSqlDatabase db, int month, int year) {
     Transaction tx(db);
     lockKey(db, LockSpace::TimesheetMonth, QStringLiteral("%1-%2").arg(year).arg(month));
-    QSqlQuery q(db);
-    // Grouped per item and worker; no ordering inside the sub-select, which a grouped query
-    // over the person view could not take and which changes no value.
-    execBound(
-        q,
-        QStringLiteral(
-            "UPDATE accounts_dep.fatigue f SET price=coalesce((select case when "
-            "coalesce(sum(s.time),0)::numeric(10,2)=0 then 0 else "
-            "coalesce(sum((s.kol_vo-s.brak)*(s.cena+s.cena*f.i_holiday))/sum(time),0)::numeric(10,2) end as "
-            "price from cmn_classifier.item i, accounts_dep.smena s, accounts_dep.izdel gas, "
-            "accounts_dep.person p where i.id_level =2 and s.i_id = gas.id and gas.id_class_item =i.id "
-            "and s.data<:date2 and s.data>=:date1 and p.id=s.w_id and p.id=f.id_p and i.id=f.id_nom "
-            "group by i.s_caption, i.id, p.id),0) where i_mnth=:m and i_year=:y and id_o=7778"),
-        {{QStringLiteral("date1"), first},
-         {QStringLiteral("date2"), first.addMonths(1)},
-         {QStringLiteral("m"), month},
-         {QStringLiteral("y"), year}});
+    const int written = writeAverageRate(db, QDate(year, month, 1), QStringLiteral("i_mnth=:m and i_year=:y"),
+                                         {{QStringLiteral("m"), month}, {QStringLiteral("y"), year}});
     tx.commit();
+    return written;
 }
 
 } // namespace Household

@@ -36,7 +36,9 @@ double price(double normPrice, bool dayOff, bool night);
 
 // Writes the record (new, or the change of r.id) and its day in the household timesheet
 // row in one transaction; a change that moves the record also recomputes the day it left.
-// False when the record to change no longer exists.
+// The price is written as computed (180, 186.6). A changed record of kind 7778 gets its
+// average piece rate computed afresh, never the norm price. False when the record to change
+// no longer exists.
 bool save(QSqlDatabase db, const Record& r);
 // Deletes a record and recomputes its day (no hours left: the day becomes empty), in one
 // transaction. False when it was already gone.
@@ -46,6 +48,7 @@ bool remove(QSqlDatabase db, int id);
 // record, the worker's piece earnings on the products of the record's group in the month
 // (prices doubled for a day-off record) divided by their hours, to two decimals; 0 without
 // such lines. Runs with the month held, so no journal save of the month comes in between.
-void computeAveragePieceRate(QSqlDatabase db, int month, int year);
+// Returns the number of records written.
+int computeAveragePieceRate(QSqlDatabase db, int month, int year);
 
 } // namespace Household
