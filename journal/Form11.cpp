@@ -299,9 +299,15 @@ void Form11::Button1Click() {
     e.colour = Edit5->text();
     e.date = DTimeP->date();
     e.shift = CurSmena;
+    if (Tag == ShiftEntry::ChangeLine) e.seen = Seen;
+    ShiftEntry::LineValues present;
     SavedId = 0;
-    const auto outcome = ShiftEntry::save(the<DataModule6>(), e, &SavedId);
-    if (outcome == ShiftEntry::Outcome::Refused || outcome == ShiftEntry::Outcome::Duplicate) return;
+    const auto outcome = ShiftEntry::save(the<DataModule6>(), e, &present, &SavedId);
+    // Changed elsewhere: the typed values stay, and saving again writes them over the present line.
+    if (outcome == ShiftEntry::Outcome::Stale) Seen = present;
+    if (outcome == ShiftEntry::Outcome::Refused || outcome == ShiftEntry::Outcome::Duplicate ||
+        outcome == ShiftEntry::Outcome::Stale || outcome == ShiftEntry::Outcome::Busy)
+        return;
     for (QLineEdit* box : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8, Edit9})
         box->clear();
     accept();
