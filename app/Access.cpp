@@ -62,7 +62,13 @@ void applyToJournal(Role role, Form1& f) {
     const bool office = role == Role::Budget;
     const bool masters = role == Role::Foreman;
     const bool warehouse = role == Role::Depot;
-    enable(f, f.N11, role == Role::Full);
+    // The budget office reaches the timesheet menu for the month close and the journal of
+    // changes only; the timesheets themselves stay full access's.
+    enable(f, f.N11, role == Role::Full || office);
+    for (QObject* c : std::initializer_list<QObject*>{f.N9, f.N13, f.N14, f.N15, f.N17})
+        enable(f, c, role == Role::Full || role == Role::None);
+    for (QObject* c : std::initializer_list<QObject*>{f.NMonthClose, f.NChanges})
+        enable(f, c, role == Role::Full || office || role == Role::None);
     enable(f, f.N2, !(office || masters || warehouse));
     enable(f, f.Button1, !(office || warehouse));
     enable(f, f.Button2, !(office || masters || warehouse));
@@ -82,6 +88,22 @@ void applyToReports(Role role, Form18& f) {
         b->setEnabled(!restricted);
     if (role == Role::Depot) f.setKindIndex(1);
     f.RadioGroup1->setEnabled(role != Role::Depot);
+}
+
+QString code(Role role) {
+    switch (role) {
+    case Role::Full:
+        return QStringLiteral("full");
+    case Role::Budget:
+        return QStringLiteral("office");
+    case Role::Foreman:
+        return QStringLiteral("masters");
+    case Role::Depot:
+        return QStringLiteral("warehouse");
+    case Role::None:
+        break;
+    }
+    return {};
 }
 
 bool mayConfirm(Role role) {

@@ -27,6 +27,9 @@ void applyToJournal(Role role, Form1& form);
 // the warehouse keep only "Детальный отчет по продукции" and "Выход"; the warehouse sees
 // finished product only. Also applied by applyToJournal when the window exists.
 void applyToReports(Role role, Form18& form);
+// The role's code as the database extension records it ("full", "office", "masters",
+// "warehouse"; never the login codes themselves).
+QString code(Role role);
 // Whether the role may confirm journal lines by double click.
 bool mayConfirm(Role role);
 } // namespace Access

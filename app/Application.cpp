@@ -2,22 +2,24 @@
 
 #include "app/Form1.h"
 #include "app/Form23.h"
-#include "forms/MessageBoxes.h"
+#include "catalogues/Form10.h"
 #include "catalogues/Form2.h"
+#include "catalogues/Form22.h"
+#include "catalogues/Form26.h"
 #include "catalogues/Form3.h"
+#include "catalogues/Form4.h"
 #include "catalogues/Form5.h"
 #include "catalogues/Form7.h"
 #include "catalogues/Form8.h"
 #include "catalogues/Form9.h"
-#include "catalogues/Form4.h"
-#include "catalogues/Form10.h"
-#include "catalogues/Form22.h"
-#include "catalogues/Form26.h"
-#include "journal/Form11.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
+#include "db/Extension.h"
 #include "db/Instances.h"
 #include "db/Messages.h"
+#include "forms/MessageBoxes.h"
+#include "journal/ChangesForm.h"
+#include "journal/Form11.h"
 #include "journal/Journal.h"
 #include "reports/Form15.h"
 #include "reports/Form16.h"
@@ -29,6 +31,7 @@
 #include "timesheets/Form24.h"
 #include "timesheets/Form25.h"
 #include "timesheets/Form27.h"
+#include "timesheets/MonthCloseForm.h"
 
 #include <functional>
 #include <QDir>
@@ -109,6 +112,8 @@ void createWindows() {
     create<Form24>();
     create<Form25>();
     create<Form27>();
+    create<MonthCloseForm>();
+    create<ChangesForm>();
 
     opens(main, main.N1, &Form5::openCatalogue);
     opens(main, main.N3, &Form3::openCatalogue);
@@ -124,6 +129,18 @@ void createWindows() {
     opens(main, main.N14, &Form27::openHousehold);
     opens(main, main.N15, &Form27::openAveragePieceRate);
     opens(main, main.N17, &Form27::openGeneral);
+    // Month close and the journal of changes need the database extension; without it the
+    // items stay disabled and their tooltip says how to install it.
+    if (Extension::current().usable()) {
+        opens(main, main.NMonthClose, &MonthCloseForm::openWindow);
+        main.unavailable.remove(main.NChanges);
+        main.NChanges->setEnabled(true);
+        for (QAction* a : {main.NMonthClose, main.NChanges})
+            a->setToolTip(QString());
+        QObject::connect(main.NChanges, &QAction::triggered, &main, [&main] {
+            guarded([&main] { the<ChangesForm>().openPeriod(main.DateT->date()); });
+        });
+    }
     // "Ср.сд./хоз. работы" opens the household works list on the journal's date.
     main.unavailable.remove(main.Button5);
     main.Button5->setEnabled(true);
@@ -153,6 +170,14 @@ int runTabel(const QStringList& arguments) {
     }
     for (int shift = 1; shift <= 4; ++shift)
         dm->smenaQuery(shift).setParam(QStringLiteral("ok"), Journal::HiddenMark);
+    // The optional extension: detected, never created by a normal start.
+    guarded([dm] {
+        const Extension::Status ext = Extension::detect(dm->ADO_DB());
+        if (ext.older())
+            messages().information(
+                QStringLiteral("Табель"),
+                Extension::OlderVersionMessage.arg(ext.version).arg(Extension::RequiredVersion));
+    });
     createWindows();
     the<Form23>().show();
     const int status = QApplication::exec();

@@ -5,8 +5,10 @@
 #include "catalogues/CatalogueSupport.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
+#include "db/Extension.h"
 #include "db/Instances.h"
 #include "db/Messages.h"
+#include "journal/ChangesForm.h"
 #include "journal/Form11.h"
 #include "journal/Journal.h"
 #include "journal/ShiftEntry.h"
@@ -68,13 +70,25 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
     N14 = make(N11->addAction(QStringLiteral("Табель хоз. работ")), "N14");
     N15 = make(N11->addAction(QStringLiteral("Табель ср. сдельная")), "N15");
     N17 = make(N11->addAction(QStringLiteral("Общий табель")), "N17");
+    N11->addSeparator();
+    NMonthClose = make(N11->addAction(QStringLiteral("Закрытие месяцев")), "NMonthClose");
+    NChanges = make(N11->addAction(QStringLiteral("Журнал изменений")), "NChanges");
+    N11->setToolTipsVisible(true);
     N7 = make(MainMenu1->addMenu(QStringLiteral("Отчеты")), "N7");
     N10 = make(N7->addAction(QStringLiteral("Сводные отчеты")), "N10");
     N5 = make(MainMenu1->addAction(QStringLiteral("Выход")), "N5");
     connect(N5, &QAction::triggered, this, &QDialog::reject);
     // "Внеурочное" has no action; the others are connected once their windows exist.
-    for (QAction* a : windowActions())
+    for (QAction* a : windowActions()) {
         a->setEnabled(false);
+        unavailable.insert(a);
+    }
+    // Enabled by the application where the database has the extension.
+    for (QAction* a : {NMonthClose, NChanges}) {
+        a->setEnabled(false);
+        a->setToolTip(Extension::UnavailableTip);
+        unavailable.insert(a);
+    }
 
     RadioButton1 = make(new QRadioButton(QStringLiteral("Смена №1")), "RadioButton1");
     RadioButton2 = make(new QRadioButton(QStringLiteral("Смена №2")), "RadioButton2");
@@ -90,6 +104,9 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
     CBox1 = make(new QCheckBox(QStringLiteral("Выходной")), "CBox1");
     Label1 = make(new QLabel(this), "Label1");
     Label1->hide();
+    ClosedMark = make(new QLabel(this), "ClosedMark");
+    ClosedMark->setStyleSheet(QStringLiteral("color: #a00000; font-weight: bold"));
+    ClosedMark->hide();
 
     DBGrid2 = make(new DbGrid, "DBGrid2");
     DBGrid2->setFixedHeight(523);
@@ -147,6 +164,8 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
     top->addWidget(DateT);
     top->addSpacing(16);
     top->addWidget(CBox1);
+    top->addSpacing(16);
+    top->addWidget(ClosedMark);
     top->addStretch();
     auto* bottom = new QHBoxLayout;
     for (QWidget* w : std::initializer_list<QWidget*>{Button1, Button2, Button3, Button8, Button5})
@@ -206,6 +225,25 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
             if (b->isEnabled()) b->click();
         });
     }
+    // Ctrl+H and the grid's context menu: "История" of the current line.
+    HistoryAction = new QAction(QStringLiteral("История"), this);
+    HistoryAction->setObjectName(QStringLiteral("HistoryAction"));
+    HistoryAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    HistoryAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(HistoryAction);
+    DBGrid2->addAction(HistoryAction);
+    DBGrid2->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(HistoryAction, &QAction::triggered, this, [this] {
+        guarded([this] {
+            if (!Extension::current().usable()) {
+                messages().information(QStringLiteral("История"), Extension::UnavailableTip);
+                return;
+            }
+            const Query& q = the<DataModule6>().smenaQuery(CurSmena);
+            if (q.isEmpty()) return;
+            the<ChangesForm>().openLine(q.field(QStringLiteral("id")).toInt());
+        });
+    });
     auto* toDate = new QShortcut(QKeySequence(Qt::Key_F3), this);
     connect(toDate, &QShortcut::activated, this, [this] {
         if (!DateT->isEnabled()) return;
@@ -305,6 +343,7 @@ void Form1::FormActivate() {
     if (now != shownDate_) CBox1->setChecked(isWeekend(now));
     Journal::openAll(the<DataModule6>(), DateT->date());
     shownDate_ = DateT->date();
+    updateClosedMonth();
     // The lines take the keys (Insert, Enter, Delete) as soon as the journal is shown.
     DBGrid2->setFocus();
 }
@@ -322,6 +361,45 @@ void Form1::readDate() {
     shownDate_ = DateT->date();
     Journal::openAll(the<DataModule6>(), shownDate_);
     CBox1->setChecked(isWeekend(shownDate_));
+    updateClosedMonth();
+}
+
+void Form1::updateClosedMonth() {
+    const auto closed = Extension::closedMonthOf(the<DataModule6>().ADO_DB(), shownDate_);
+    const QList<QWidget*> writers{Button1, Button2, Button3};
+    if (closed) {
+        const QString why =
+            Extension::closedMessage(*closed).replace(QStringLiteral(" Ничего не записано."), QString());
+        ClosedMark->setText(QStringLiteral("🔒 месяц закрыт"));
+        ClosedMark->setToolTip(why);
+        ClosedMark->show();
+        if (!shownClosed_)
+            for (QWidget* w : writers)
+                enabledBeforeClose_[w] = w->isEnabled();
+        for (QWidget* w : writers) {
+            w->setEnabled(false);
+            w->setToolTip(why);
+        }
+        DBGrid2->setToolTip(why);
+        shownClosed_ = true;
+    } else {
+        ClosedMark->hide();
+        if (shownClosed_)
+            for (QWidget* w : writers) {
+                w->setEnabled(enabledBeforeClose_.value(w, true));
+                w->setToolTip(QString());
+            }
+        DBGrid2->setToolTip(QString());
+        shownClosed_ = false;
+    }
+}
+
+bool Form1::refuseClosedMonth() {
+    const auto closed = Extension::closedMonthOf(the<DataModule6>().ADO_DB(), shownDate_);
+    if (!closed) return false;
+    messages().error(Caption::Error, Extension::closedMessage(*closed));
+    updateClosedMonth();
+    return true;
 }
 
 void Form1::selectShift(int shift) {
@@ -355,6 +433,7 @@ void Form1::CBox1Click() {
 }
 
 void Form1::Button1Click() {
+    if (refuseClosedMonth()) return;
     CurQuery = &the<DataModule6>().smenaQuery(CurSmena);
     Form11& f = the<Form11>();
     f.DTimeP->setDate(DateT->date());
@@ -376,6 +455,7 @@ void Form1::Button2Click() {
     Query& q = the<DataModule6>().smenaQuery(CurSmena);
     CurQuery = &q;
     if (q.isEmpty()) return;
+    if (refuseClosedMonth()) return;
     const int remembered = q.recNo();
     Form11& f = the<Form11>();
     f.setWindowTitle(QStringLiteral("Изменение данных о позиции (11)"));
@@ -411,6 +491,7 @@ void Form1::Button3Click() {
     CurQuery = &q;
     const QString id = q.field(QStringLiteral("id")).toString();
     if (id.isEmpty()) return;
+    if (refuseClosedMonth()) return;
     if (messages().question(Caption::Delete, QStringLiteral("Удалить позицию из списка?"))) {
         const int w = q.field(QStringLiteral("w_id")).toInt();
         // The hours of the day the line was on, whatever date the picker shows.
@@ -441,6 +522,7 @@ void Form1::DBGrid2DblClick() {
     Query& q = the<DataModule6>().smenaQuery(CurSmena);
     CurQuery = &q;
     if (q.isEmpty()) return;
+    if (refuseClosedMonth()) return;
     const QString mark = Journal::toggledMark(q.field(QStringLiteral("ok")).toString());
     Journal::setMark(the<DataModule6>(), q.field(QStringLiteral("id")).toInt(), mark);
     const int row = q.recNo();

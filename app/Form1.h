@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QLabel>
+#include <QMap>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -37,6 +38,10 @@ public:
     QDateEdit* DateT;
     QCheckBox* CBox1;
     QLabel* Label1;
+    // Beside the date: the month of the date is closed (the extension's month close).
+    QLabel* ClosedMark;
+    // "История" of the current line: a key and the grid's context menu.
+    QAction* HistoryAction;
     DbGrid* DBGrid2;
     QPushButton* Button1;
     QPushButton* Button2;
@@ -60,6 +65,9 @@ public:
     QAction* N14;
     QAction* N15;
     QAction* N17;
+    // Month close and the journal of changes: on the database extension, else disabled.
+    QAction* NMonthClose;
+    QAction* NChanges;
     QMenu* N7; // Отчеты
     QAction* N10;
     QAction* N5;
@@ -97,8 +105,16 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
+    // The closed month of the date shown, where the extension has one; the buttons that write
+    // are disabled with the reason while it is closed.
+    void updateClosedMonth();
+    // True (and the user told why) when the shown date's month is closed.
+    bool refuseClosedMonth();
+
 private:
     void selectShift(int shift);
+    QMap<QWidget*, bool> enabledBeforeClose_;
+    bool shownClosed_ = false;
     // Re-reads the journal when the picker's date is not the one shown.
     void followDate();
     // Reads the journal of the picker's date and ticks "Выходной" on a weekend.

@@ -6,6 +6,7 @@
 #include "app/Program.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
+#include "db/Extension.h"
 #include "db/Instances.h"
 #include "db/Messages.h"
 #include "journal/Journal.h"
@@ -78,6 +79,8 @@ void Form23::Button1Click() {
     for (int shift = 1; shift <= 4; ++shift)
         dm.smenaQuery(shift).setParam(QStringLiteral("ok"), Journal::HiddenMark);
     Access::setCurrent(role);
+    // Who writes, as the database extension's history and month close record it.
+    Extension::setSessionActor(dm.ADO_DB(), Access::code(role), Extension::stationName());
     Access::applyToJournal(role, main);
     hide();
     main.exec();

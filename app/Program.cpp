@@ -2,8 +2,12 @@
 
 #include "app/BuildCheck.h"
 #include "db/DataModule6.h"
+#include "db/DbError.h"
+#include "db/Extension.h"
 
 #include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlError>
 
 namespace {
 std::function<void()>& ender() {
@@ -46,8 +50,84 @@ QString usage() {
                           "\"Подключение к БД отсутсвует!!!\" и завершается.\n"
                           "\n"
                           "  --help       показать эту справку и выйти\n"
-                          "  --version    показать версию и сборку программы и выйти\n")
+                          "  --version    показать версию и сборку программы и выйти\n"
+                          "  --install-extension БАЗА СЕРВЕР [--yes]\n"
+                          "               установить или обновить расширение базы данных tabel_ext\n"
+                          "               (закрытие месяцев и история изменений) и выйти\n")
         .arg(ConnectionSettings::builtInServer());
+}
+
+bool isInstallExtension(const QStringList& arguments) {
+    return arguments.size() >= 2 && arguments[1] == QLatin1String("--install-extension");
+}
+
+int installExtension(const QStringList& arguments, std::FILE* in, std::FILE* out) {
+    auto say = [out](const QString& text) {
+        std::fputs(text.toUtf8().constData(), out);
+        std::fflush(out);
+    };
+    const bool yes = arguments.contains(QStringLiteral("--yes"));
+    QStringList rest = arguments.mid(2);
+    rest.removeAll(QStringLiteral("--yes"));
+    if (rest.size() != 2 || rest[0].isEmpty() || rest[1].isEmpty()) {
+        say(QStringLiteral("Использование: tabel --install-extension БАЗА СЕРВЕР [--yes]\n"));
+        return 2;
+    }
+    ConnectionSettings s;
+    s.database = rest[0];
+    s.server = rest[1];
+    const QString sql = Extension::shippedSql();
+    say(QStringLiteral("В базе %1 на сервере %2 будет создана (или обновлена до версии %3) схема tabel_ext:\n"
+                       "  таблицы закрытых месяцев, журнала закрытий и истории изменений;\n"
+                       "  функции закрытия и открытия месяца;\n"
+                       "  триггеры на accounts_dep.smena, accounts_dep.fatigue и accounts_dep.h_tabel,\n"
+                       "  которые запрещают запись в закрытый месяц и записывают историю изменений.\n"
+                       "Таблицы предприятия не меняются.\n")
+            .arg(s.database, s.server)
+            .arg(Extension::RequiredVersion));
+    if (!yes) {
+        say(QStringLiteral("Установить? (да/нет): "));
+        char line[64] = {};
+        if (!std::fgets(line, sizeof line, in)) return 1;
+        const QString answer = QString::fromUtf8(line).trimmed().toLower();
+        if (answer != QStringLiteral("да") && answer != QStringLiteral("д") && answer != QLatin1String("y") &&
+            answer != QLatin1String("yes")) {
+            say(QStringLiteral("Ничего не установлено.\n"));
+            return 1;
+        }
+    }
+    const QString connection = QStringLiteral("tabel-install-extension");
+    int status = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
+        db.setDatabaseName(s.database);
+        db.setHostName(s.server);
+        db.setPort(s.port);
+        db.setUserName(s.user);
+        db.setPassword(s.password);
+        db.setConnectOptions(QStringLiteral("connect_timeout=15;application_name=tabel-install"));
+        if (!db.open()) {
+            say(QStringLiteral("Нет подключения к базе: %1\n").arg(db.lastError().text().trimmed()));
+            status = 1;
+        } else {
+            try {
+                const Extension::Status before = Extension::detect(db);
+                Extension::install(db, sql);
+                const Extension::Status after = Extension::detect(db);
+                say(before.installed
+                        ? QStringLiteral("Расширение обновлено: версия %1 → %2.\n")
+                              .arg(before.version)
+                              .arg(after.version)
+                        : QStringLiteral("Расширение установлено, версия %1.\n").arg(after.version));
+            } catch (const DbError& e) {
+                say(QStringLiteral("Не установлено, база не изменена: %1\n").arg(e.message()));
+                status = 1;
+            }
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return status;
 }
 
 QString version() {

@@ -1,6 +1,7 @@
 // tabel: piecework and working-time accounting of the production shops.
 // Usage: tabel [DATABASE SERVER]   (no server: the built-in connection)
 //        tabel --help | --version
+//        tabel --install-extension DATABASE SERVER [--yes]
 #include "app/Application.h"
 #include "app/Program.h"
 
@@ -14,6 +15,10 @@ int main(int argc, char** argv) {
     if (const QString answer = Program::commandLineAnswer(arguments); !answer.isEmpty()) {
         std::fputs(answer.toUtf8().constData(), stdout);
         return 0;
+    }
+    if (Program::isInstallExtension(arguments)) {
+        QCoreApplication app(argc, argv);
+        return Program::installExtension(arguments, stdin, stdout);
     }
     TabelApplication app(argc, argv);
     return runTabel(QCoreApplication::arguments());

@@ -343,6 +343,15 @@ bool isConnectionGone(const QSqlDriver* driver, const QSqlError& error) {
 void raise(const QSqlDriver* driver, const QSqlError& error) {
     QString text = error.databaseText().trimmed();
     if (text.isEmpty()) text = error.text().trimmed();
+    // The extension's own refusals (SQLSTATE class TB: a closed month, a history that only
+    // grows) are sentences for the user: their first line without the severity, without the
+    // server's detail and trigger context.
+    if (error.nativeErrorCode().startsWith(QLatin1String("TB"))) {
+        QString first = text.section(QLatin1Char('\n'), 0, 0);
+        const int colon = first.indexOf(QLatin1String(":  "));
+        if (colon > 0 && colon < 12) first = first.mid(colon + 3);
+        throw DbError(first.trimmed());
+    }
     const QString name = nameOf(driver);
     if (!name.isEmpty() && isConnectionGone(driver, error)) {
         ConnectionState& state = stateOf(name);

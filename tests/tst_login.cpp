@@ -40,6 +40,7 @@ class TestLogin : public QObject {
                 {"DBGrid2", f.DBGrid2},
                 {"N2", f.N2->menuAction()},
                 {"N11", f.N11->menuAction()},
+                {"N9", f.N9},
                 {"N7", f.N7->menuAction()},
                 {"N5", f.N5}};
     }
@@ -97,14 +98,25 @@ private slots:
     void roleDecidesTheJournalControls_data() {
         QTest::addColumn<QString>("code");
         QTest::addColumn<QStringList>("disabled");
-        const QStringList journal{"Button1",      "Button2",      "Button3",      "Button8", "RadioButton1",
-                                  "RadioButton2", "RadioButton3", "RadioButton4", "CBox1",   "DateT",
-                                  "DBGrid2",      "N2",           "N11"};
+        const QStringList journal{"Button1",
+                                  "Button2",
+                                  "Button3",
+                                  "Button8",
+                                  "RadioButton1",
+                                  "RadioButton2",
+                                  "RadioButton3",
+                                  "RadioButton4",
+                                  "CBox1",
+                                  "DateT",
+                                  "DBGrid2",
+                                  "N2",
+                                  "N9"};
         QTest::newRow("full access") << "63175204" << QStringList{};
         QTest::newRow("full access, short code") << "5938" << QStringList{};
         QTest::newRow("budget office") << "budget" << journal;
-        QTest::newRow("foremen") << "foreman" << QStringList{"Button2", "Button3", "N2", "N11"};
-        QTest::newRow("warehouse") << "depot" << QStringList{"Button1", "Button2", "Button3", "N2", "N11"};
+        QTest::newRow("foremen") << "foreman" << QStringList{"Button2", "Button3", "N2", "N11", "N9"};
+        QTest::newRow("warehouse") << "depot"
+                                   << QStringList{"Button1", "Button2", "Button3", "N2", "N11", "N9"};
     }
     void roleDecidesTheJournalControls() {
         QFETCH(QString, code);

@@ -44,9 +44,12 @@ ConnectionSettings TestDb::settings() const {
     return s;
 }
 
-TestDb::TestDb(const QString& name) : database_(QStringLiteral("tst_") + name) {
+TestDb::TestDb(const QString& name, Template from) : database_(QStringLiteral("tst_") + name) {
     adminExec(socketDir(), QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database_));
-    adminExec(socketDir(), QStringLiteral("CREATE DATABASE %1 TEMPLATE tabel_template").arg(database_));
+    adminExec(socketDir(),
+              QStringLiteral("CREATE DATABASE %1 TEMPLATE %2")
+                  .arg(database_, from == Template::Plain ? QStringLiteral("tabel_template_plain")
+                                                          : QStringLiteral("tabel_template")));
     dm_ = std::make_unique<DataModule6>();
     QString error;
     if (!dm_->connectTo(settings(), &error))
@@ -87,6 +90,9 @@ QVariant TestDb::scalar(const QString& sql, const QMap<QString, QVariant>& param
 }
 
 void TestDb::clearData() {
+    // Closed months first: they would refuse the deletes below.
+    exec("do $$ begin if to_regclass('tabel_ext.closed_month') is not null then "
+         "delete from tabel_ext.closed_month; end if; end $$");
     exec("delete from accounts_dep.smena; delete from accounts_dep.h_tabel; delete from accounts_dep.fatigue;"
          "delete from accounts_dep.norm where o_id not in (select id from accounts_dep.oper where vid in "
          "(7777, 7778));"

@@ -12,8 +12,11 @@
 
 class TestDb {
 public:
+    // Which template the database is copied from: the reference schema with the optional
+    // extension installed (month close, change history), or the reference schema alone.
+    enum class Template { WithExtension, Plain };
     // name: becomes part of the database name, unique per test program.
-    explicit TestDb(const QString& name);
+    explicit TestDb(const QString& name, Template from = Template::WithExtension);
     ~TestDb();
 
     DataModule6& dm() { return *dm_; }

@@ -1,0 +1,294 @@
+-- tabel's optional extension: month close and change history.
+--
+-- Everything lives in the schema tabel_ext; the enterprise's tables get triggers and nothing else
+-- (no column, no constraint). Installing is an explicit act, either by the administrator:
+--
+--     psql -h SERVER -U <owner> -d vemor_erp -v ON_ERROR_STOP=1 -f tabel_ext.sql
+--
+-- or with `tabel --install-extension DATABASE SERVER`. The file is idempotent: running it again
+-- changes nothing, and running it over an older version brings that version up to this one.
+--
+-- What it enforces, for every client (this program, older builds, psql, other programs):
+-- * no journal line, household record or timesheet row dated in a closed month is added, changed
+--   (also moved into or out of the month) or deleted; the error's SQLSTATE is TB001;
+-- * every insert, update and delete of a journal line (accounts_dep.smena) and of a household
+--   record (accounts_dep.fatigue) is kept in tabel_ext.history, which cannot be changed afterwards.
+--
+-- Who did it: all workstations log in as one database user, so the triggers record the access
+-- role and the workstation that the program puts into the session (the settings tabel.role and
+-- tabel.station, and application_name), and the client's address.
+
+SET client_min_messages = warning;
+
+CREATE SCHEMA IF NOT EXISTS tabel_ext;
+
+-- The version of this file. The program compares it with the version its build needs.
+CREATE OR REPLACE FUNCTION tabel_ext.version() RETURNS integer
+LANGUAGE sql IMMUTABLE AS 'SELECT 1';
+
+-- The closed months: a row per month that is closed now.
+CREATE TABLE IF NOT EXISTS tabel_ext.closed_month (
+    year      integer NOT NULL,
+    month     integer NOT NULL CHECK (month BETWEEN 1 AND 12),
+    closed_at timestamptz NOT NULL DEFAULT now(),
+    role      text NOT NULL,
+    station   text NOT NULL,
+    reason    text NOT NULL DEFAULT '',
+    PRIMARY KEY (year, month)
+);
+
+-- Every close and reopen, append-only.
+CREATE TABLE IF NOT EXISTS tabel_ext.close_log (
+    id      bigint PRIMARY KEY GENERATED ALWAYS AS IDENTITY,
+    at      timestamptz NOT NULL DEFAULT now(),
+    action  text NOT NULL CHECK (action IN ('close', 'reopen')),
+    year    integer NOT NULL,
+    month   integer NOT NULL,
+    role    text NOT NULL,
+    station text NOT NULL,
+    reason  text NOT NULL DEFAULT ''
+);
+
+-- The change history of journal lines and household records, append-only. For an update,
+-- old_values and new_values hold only the columns that changed.
+CREATE TABLE IF NOT EXISTS tabel_ext.history (
+    id         bigint PRIMARY KEY GENERATED ALWAYS AS IDENTITY,
+    at         timestamptz NOT NULL DEFAULT clock_timestamp(),
+    tx         bigint NOT NULL DEFAULT txid_current(),
+    tbl        text NOT NULL CHECK (tbl IN ('smena', 'fatigue')),
+    action     text NOT NULL CHECK (action IN ('insert', 'update', 'delete')),
+    rec_id     integer NOT NULL,
+    rec_date   date,
+    rec_worker integer,
+    old_values jsonb,
+    new_values jsonb,
+    role       text NOT NULL,
+    station    text NOT NULL
+);
+CREATE INDEX IF NOT EXISTS history_record ON tabel_ext.history (tbl, rec_id, id);
+CREATE INDEX IF NOT EXISTS history_date ON tabel_ext.history (rec_date);
+CREATE INDEX IF NOT EXISTS history_worker ON tabel_ext.history (rec_worker);
+CREATE INDEX IF NOT EXISTS history_at ON tabel_ext.history (at);
+
+-- The role and the workstation of the session that writes.
+CREATE OR REPLACE FUNCTION tabel_ext.actor_role() RETURNS text
+LANGUAGE sql STABLE AS $$
+    SELECT CASE coalesce(current_setting('tabel.role', true), '')
+               WHEN 'full' THEN 'полный доступ'
+               WHEN 'office' THEN 'бюджетный отдел'
+               WHEN 'masters' THEN 'мастер'
+               WHEN 'warehouse' THEN 'склад'
+               ELSE 'вне программы (' || session_user || ')'
+           END
+$$;
+
+CREATE OR REPLACE FUNCTION tabel_ext.actor_station() RETURNS text
+LANGUAGE sql STABLE AS $$
+    SELECT coalesce(nullif(current_setting('tabel.station', true), ''),
+                    nullif(current_setting('application_name', true), ''), 'без имени')
+           || coalesce(' [' || host(inet_client_addr()) || ']', '')
+$$;
+
+-- Refuses the write when (year, month) is closed. A write holds the month's lock shared until
+-- its transaction ends, and a close takes it exclusively: a close waits for the saves in progress,
+-- and a save that began after the close waits for it and then sees the month closed.
+CREATE OR REPLACE FUNCTION tabel_ext.check_month_open(y integer, m integer) RETURNS void
+LANGUAGE plpgsql VOLATILE AS $$
+DECLARE
+    c tabel_ext.closed_month;
+BEGIN
+    IF y IS NULL OR m IS NULL THEN
+        RETURN;
+    END IF;
+    PERFORM pg_advisory_xact_lock_shared(7010, y * 100 + m);
+    SELECT * INTO c FROM tabel_ext.closed_month WHERE year = y AND month = m;
+    IF FOUND THEN
+        RAISE EXCEPTION USING
+            ERRCODE = 'TB001',
+            MESSAGE = format('Месяц %s закрыт: %s, %s, %s. Ничего не записано.',
+                             to_char(make_date(y, m, 1), 'MM.YYYY'), c.role, c.station,
+                             to_char(c.closed_at, 'DD.MM.YYYY HH24:MI')),
+            DETAIL = format('closed_month=%s-%s', y, lpad(m::text, 2, '0')),
+            HINT = 'Открыть месяц заново может только полный доступ, в окне "Закрытие месяцев".';
+    END IF;
+END
+$$;
+
+CREATE OR REPLACE FUNCTION tabel_ext.is_month_closed(y integer, m integer) RETURNS boolean
+LANGUAGE sql STABLE AS $$
+    SELECT EXISTS (SELECT 1 FROM tabel_ext.closed_month WHERE year = y AND month = m)
+$$;
+
+CREATE OR REPLACE FUNCTION tabel_ext.guard_smena() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    IF TG_OP IN ('UPDATE', 'DELETE') THEN
+        PERFORM tabel_ext.check_month_open(extract(year FROM OLD.data)::integer, extract(month FROM OLD.data)::integer);
+    END IF;
+    IF TG_OP IN ('INSERT', 'UPDATE') THEN
+        IF TG_OP = 'INSERT' OR date_trunc('month', NEW.data) IS DISTINCT FROM date_trunc('month', OLD.data) THEN
+            PERFORM tabel_ext.check_month_open(extract(year FROM NEW.data)::integer, extract(month FROM NEW.data)::integer);
+        END IF;
+        RETURN NEW;
+    END IF;
+    RETURN OLD;
+END
+$$;
+
+-- A household record's month is its date's, or its own month and year where it has no date.
+CREATE OR REPLACE FUNCTION tabel_ext.guard_fatigue() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    IF TG_OP IN ('UPDATE', 'DELETE') THEN
+        PERFORM tabel_ext.check_month_open(coalesce(extract(year FROM OLD.d_date)::integer, OLD.i_year),
+                                           coalesce(extract(month FROM OLD.d_date)::integer, OLD.i_mnth));
+    END IF;
+    IF TG_OP IN ('INSERT', 'UPDATE') THEN
+        PERFORM tabel_ext.check_month_open(coalesce(extract(year FROM NEW.d_date)::integer, NEW.i_year),
+                                           coalesce(extract(month FROM NEW.d_date)::integer, NEW.i_mnth));
+        RETURN NEW;
+    END IF;
+    RETURN OLD;
+END
+$$;
+
+CREATE OR REPLACE FUNCTION tabel_ext.guard_h_tabel() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    IF TG_OP IN ('UPDATE', 'DELETE') THEN
+        PERFORM tabel_ext.check_month_open(OLD.year, OLD.month);
+    END IF;
+    IF TG_OP IN ('INSERT', 'UPDATE') THEN
+        IF TG_OP = 'INSERT' OR (NEW.year, NEW.month) IS DISTINCT FROM (OLD.year, OLD.month) THEN
+            PERFORM tabel_ext.check_month_open(NEW.year, NEW.month);
+        END IF;
+        RETURN NEW;
+    END IF;
+    RETURN OLD;
+END
+$$;
+
+-- Records one change of a journal line or a household record. Runs as the extension's owner,
+-- so the history can be written by the triggers although the workstations may not write it.
+CREATE OR REPLACE FUNCTION tabel_ext.record_change() RETURNS trigger
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$
+DECLARE
+    o jsonb;
+    n jsonb;
+    changed_old jsonb := '{}';
+    changed_new jsonb := '{}';
+    k text;
+    rid integer;
+    rdate date;
+    rworker integer;
+BEGIN
+    IF TG_OP <> 'INSERT' THEN o := to_jsonb(OLD); END IF;
+    IF TG_OP <> 'DELETE' THEN n := to_jsonb(NEW); END IF;
+    IF TG_OP = 'UPDATE' THEN
+        FOR k IN SELECT jsonb_object_keys(n) LOOP
+            IF (o -> k) IS DISTINCT FROM (n -> k) THEN
+                changed_old := changed_old || jsonb_build_object(k, o -> k);
+                changed_new := changed_new || jsonb_build_object(k, n -> k);
+            END IF;
+        END LOOP;
+        IF changed_new = '{}' THEN
+            RETURN NULL;
+        END IF;
+        o := changed_old;
+        n := changed_new;
+    END IF;
+    rid := CASE WHEN TG_OP = 'DELETE' THEN OLD.id ELSE NEW.id END;
+    IF TG_TABLE_NAME = 'smena' THEN
+        rdate := CASE WHEN TG_OP = 'DELETE' THEN OLD.data ELSE NEW.data END;
+        rworker := CASE WHEN TG_OP = 'DELETE' THEN OLD.w_id ELSE NEW.w_id END;
+    ELSE
+        rdate := CASE WHEN TG_OP = 'DELETE' THEN OLD.d_date ELSE NEW.d_date END;
+        rworker := CASE WHEN TG_OP = 'DELETE' THEN OLD.id_p ELSE NEW.id_p END;
+    END IF;
+    INSERT INTO tabel_ext.history (tbl, action, rec_id, rec_date, rec_worker, old_values, new_values, role, station)
+    VALUES (TG_TABLE_NAME, lower(TG_OP), rid, rdate, rworker, o, n, tabel_ext.actor_role(), tabel_ext.actor_station());
+    RETURN NULL;
+END
+$$;
+
+-- The history and the close log are append-only: no update, no delete, no truncate.
+CREATE OR REPLACE FUNCTION tabel_ext.refuse_change() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    RAISE EXCEPTION USING ERRCODE = 'TB002', MESSAGE = format('Журнал %s только дополняется.', TG_TABLE_NAME);
+END
+$$;
+
+-- Closing and reopening, with the role check that the program also makes before it asks.
+CREATE OR REPLACE FUNCTION tabel_ext.close_month(y integer, m integer, why text DEFAULT '') RETURNS void
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$
+BEGIN
+    IF coalesce(current_setting('tabel.role', true), '') NOT IN ('full', 'office') THEN
+        RAISE EXCEPTION USING ERRCODE = 'TB003', MESSAGE = 'Закрыть месяц могут полный доступ и бюджетный отдел.';
+    END IF;
+    PERFORM pg_advisory_xact_lock(7010, y * 100 + m);
+    IF tabel_ext.is_month_closed(y, m) THEN
+        RETURN;
+    END IF;
+    INSERT INTO tabel_ext.closed_month (year, month, role, station, reason)
+    VALUES (y, m, tabel_ext.actor_role(), tabel_ext.actor_station(), coalesce(why, ''));
+    INSERT INTO tabel_ext.close_log (action, year, month, role, station, reason)
+    VALUES ('close', y, m, tabel_ext.actor_role(), tabel_ext.actor_station(), coalesce(why, ''));
+END
+$$;
+
+CREATE OR REPLACE FUNCTION tabel_ext.reopen_month(y integer, m integer, why text) RETURNS void
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$
+BEGIN
+    IF coalesce(current_setting('tabel.role', true), '') <> 'full' THEN
+        RAISE EXCEPTION USING ERRCODE = 'TB003', MESSAGE = 'Открыть закрытый месяц может только полный доступ.';
+    END IF;
+    IF coalesce(btrim(why), '') = '' THEN
+        RAISE EXCEPTION USING ERRCODE = 'TB004', MESSAGE = 'Укажите причину, по которой месяц открывается заново.';
+    END IF;
+    PERFORM pg_advisory_xact_lock(7010, y * 100 + m);
+    DELETE FROM tabel_ext.closed_month WHERE year = y AND month = m;
+    IF FOUND THEN
+        INSERT INTO tabel_ext.close_log (action, year, month, role, station, reason)
+        VALUES ('reopen', y, m, tabel_ext.actor_role(), tabel_ext.actor_station(), btrim(why));
+    END IF;
+END
+$$;
+
+-- Triggers: dropped and made anew, so an upgrade always leaves exactly this file's set.
+DROP TRIGGER IF EXISTS tabel_ext_guard ON accounts_dep.smena;
+CREATE TRIGGER tabel_ext_guard BEFORE INSERT OR UPDATE OR DELETE ON accounts_dep.smena
+    FOR EACH ROW EXECUTE FUNCTION tabel_ext.guard_smena();
+DROP TRIGGER IF EXISTS tabel_ext_guard ON accounts_dep.fatigue;
+CREATE TRIGGER tabel_ext_guard BEFORE INSERT OR UPDATE OR DELETE ON accounts_dep.fatigue
+    FOR EACH ROW EXECUTE FUNCTION tabel_ext.guard_fatigue();
+DROP TRIGGER IF EXISTS tabel_ext_guard ON accounts_dep.h_tabel;
+CREATE TRIGGER tabel_ext_guard BEFORE INSERT OR UPDATE OR DELETE ON accounts_dep.h_tabel
+    FOR EACH ROW EXECUTE FUNCTION tabel_ext.guard_h_tabel();
+
+DROP TRIGGER IF EXISTS tabel_ext_history ON accounts_dep.smena;
+CREATE TRIGGER tabel_ext_history AFTER INSERT OR UPDATE OR DELETE ON accounts_dep.smena
+    FOR EACH ROW EXECUTE FUNCTION tabel_ext.record_change();
+DROP TRIGGER IF EXISTS tabel_ext_history ON accounts_dep.fatigue;
+CREATE TRIGGER tabel_ext_history AFTER INSERT OR UPDATE OR DELETE ON accounts_dep.fatigue
+    FOR EACH ROW EXECUTE FUNCTION tabel_ext.record_change();
+
+DROP TRIGGER IF EXISTS tabel_ext_append_only ON tabel_ext.history;
+CREATE TRIGGER tabel_ext_append_only BEFORE UPDATE OR DELETE ON tabel_ext.history
+    FOR EACH ROW EXECUTE FUNCTION tabel_ext.refuse_change();
+DROP TRIGGER IF EXISTS tabel_ext_append_only_truncate ON tabel_ext.history;
+CREATE TRIGGER tabel_ext_append_only_truncate BEFORE TRUNCATE ON tabel_ext.history
+    FOR EACH STATEMENT EXECUTE FUNCTION tabel_ext.refuse_change();
+DROP TRIGGER IF EXISTS tabel_ext_append_only ON tabel_ext.close_log;
+CREATE TRIGGER tabel_ext_append_only BEFORE UPDATE OR DELETE ON tabel_ext.close_log
+    FOR EACH ROW EXECUTE FUNCTION tabel_ext.refuse_change();
+DROP TRIGGER IF EXISTS tabel_ext_append_only_truncate ON tabel_ext.close_log;
+CREATE TRIGGER tabel_ext_append_only_truncate BEFORE TRUNCATE ON tabel_ext.close_log
+    FOR EACH STATEMENT EXECUTE FUNCTION tabel_ext.refuse_change();
+
+-- The workstations read everything and write the closed months only through the functions.
+-- (Where they log in as the extension's owner or as a superuser, these grants change nothing:
+-- only the append-only triggers above stand between them and the history.)
+REVOKE ALL ON ALL TABLES IN SCHEMA tabel_ext FROM PUBLIC;
+GRANT USAGE ON SCHEMA tabel_ext TO PUBLIC;
+GRANT SELECT ON ALL TABLES IN SCHEMA tabel_ext TO PUBLIC;

@@ -1,0 +1,81 @@
+// The reference schema without the optional extension is a supported configuration: the
+// extension is detected as absent, the journal saves as ever, and month close and history are
+// shown as unavailable.
+#include "app/Program.h"
+#include "db/DataModule6.h"
+#include "db/Extension.h"
+#include "journal/DayHours.h"
+#include "journal/ShiftEntry.h"
+#include "tests/support/RecordingMessages.h"
+#include "tests/support/TestDb.h"
+
+#include <QTest>
+
+class TestNoExtension : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestDb> t;
+    RecordingMessages shown;
+
+private slots:
+    void initTestCase() { t = std::make_unique<TestDb>("noextension", TestDb::Template::Plain); }
+
+    void journalWorksAndExtensionIsAbsent() {
+        const Extension::Status s = Extension::detect(t->db());
+        QVERIFY(!s.installed);
+        QVERIFY(!s.usable());
+        QVERIFY(!Extension::closedMonthOf(t->db(), QDate(2026, 5, 10)));
+        Extension::setSessionActor(t->db(), "full", "тест-1"); // a session setting only: no table needed
+        ShiftEntry::Entry e;
+        e.workerId = t->addWorker("Орлов П. А.");
+        e.productId = t->addProduct("Стол СТ-1");
+        e.operationId = t->addOperation(t->addKind("Сборка"), e.productId, 0, {5});
+        e.price = 5;
+        e.worker = "Орлов П. А.";
+        e.operation = "Стол СТ-1; Сборка; Готовая продукция";
+        e.kolVo = "10";
+        e.brak = "0";
+        e.time = "4";
+        e.date = QDate(2026, 5, 10);
+        QCOMPARE(ShiftEntry::write(t->db(), e), ShiftEntry::Outcome::Saved);
+        QCOMPARE(DayHours::daySum(t->db(), e.workerId, 1, e.date), 4);
+        QCOMPARE(t->scalar("select to_regnamespace('tabel_ext') is null").toBool(), true);
+    }
+
+    // The install action: refused without a "да", then installed, then run again over itself
+    // (the upgrade path) without harm; the data stay as they were.
+    void installActionInstallsOnlyWhenConfirmed() {
+        const QStringList args{"tabel", "--install-extension", t->databaseName(), TestDb::socketDir()};
+        const qlonglong lines = t->scalar("select count(*) from accounts_dep.smena").toLongLong();
+        auto run = [](const QStringList& a, const char* typed) {
+            std::FILE* in = std::tmpfile();
+            std::FILE* out = std::tmpfile();
+            std::fputs(typed, in);
+            std::rewind(in);
+            const int status = Program::installExtension(a, in, out);
+            std::rewind(out);
+            char buf[4096] = {};
+            const size_t n = std::fread(buf, 1, sizeof buf - 1, out);
+            std::fclose(in);
+            std::fclose(out);
+            return std::pair{status, QString::fromUtf8(buf, int(n))};
+        };
+        auto [no, noText] = run(args, "нет\n");
+        QCOMPARE(no, 1);
+        QVERIFY2(noText.contains("tabel_ext") && noText.contains("Ничего не установлено"),
+                 qPrintable(noText));
+        QVERIFY(!Extension::detect(t->db()).installed);
+
+        auto [yes, yesText] = run(args, "да\n");
+        QCOMPARE(yes, 0);
+        QVERIFY2(yesText.contains("установлено, версия 1"), qPrintable(yesText));
+        QCOMPARE(Extension::detect(t->db()).version, Extension::RequiredVersion);
+
+        auto [again, againText] = run(args + QStringList{"--yes"}, "");
+        QCOMPARE(again, 0);
+        QVERIFY2(againText.contains("обновлено"), qPrintable(againText));
+        QCOMPARE(t->scalar("select count(*) from accounts_dep.smena").toLongLong(), lines);
+    }
+};
+
+QTEST_MAIN(TestNoExtension)
+#include "tst_noextension.moc"
