@@ -8,6 +8,7 @@
 #include "db/Extension.h"
 #include "db/Instances.h"
 #include "db/Messages.h"
+#include "forms/ClosedMonthLock.h"
 #include "journal/ChangesForm.h"
 #include "journal/Form11.h"
 #include "journal/Journal.h"
@@ -105,8 +106,6 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
     Label1 = make(new QLabel(this), "Label1");
     Label1->hide();
     ClosedMark = make(new QLabel(this), "ClosedMark");
-    ClosedMark->setStyleSheet(QStringLiteral("color: #a00000; font-weight: bold"));
-    ClosedMark->hide();
 
     DBGrid2 = make(new DbGrid, "DBGrid2");
     DBGrid2->setFixedHeight(523);
@@ -149,6 +148,7 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
     Button5 = make(new QPushButton(QStringLiteral("Ср.сд./хоз. работы")), "Button5");
     Button5->setFixedWidth(113);
     Button4 = make(new QPushButton(QStringLiteral("Выход")), "Button4");
+    closedLock_ = std::make_unique<ClosedMonthLock>(QList<QWidget*>{Button1, Button2, Button3}, ClosedMark);
     for (QPushButton* b : {Button1, Button2, Button3, Button8, Button5, Button4})
         b->setAutoDefault(false);
     // Enabled when the application connects it to the household works list.
@@ -250,6 +250,8 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
         DateT->setFocus(Qt::TabFocusReason);
     });
 }
+
+Form1::~Form1() = default;
 
 QList<QAction*> Form1::windowActions() const {
     return {N1, N3, N4, N6, N9, N13, N14, N15, N17, N10};
@@ -365,41 +367,12 @@ void Form1::readDate() {
 }
 
 void Form1::updateClosedMonth() {
-    const auto closed = Extension::closedMonthOf(the<DataModule6>().ADO_DB(), shownDate_);
-    const QList<QWidget*> writers{Button1, Button2, Button3};
-    if (closed) {
-        const QString why =
-            Extension::closedMessage(*closed).replace(QStringLiteral(" Ничего не записано."), QString());
-        ClosedMark->setText(QStringLiteral("🔒 месяц закрыт"));
-        ClosedMark->setToolTip(why);
-        ClosedMark->show();
-        if (!shownClosed_)
-            for (QWidget* w : writers)
-                enabledBeforeClose_[w] = w->isEnabled();
-        for (QWidget* w : writers) {
-            w->setEnabled(false);
-            w->setToolTip(why);
-        }
-        DBGrid2->setToolTip(why);
-        shownClosed_ = true;
-    } else {
-        ClosedMark->hide();
-        if (shownClosed_)
-            for (QWidget* w : writers) {
-                w->setEnabled(enabledBeforeClose_.value(w, true));
-                w->setToolTip(QString());
-            }
-        DBGrid2->setToolTip(QString());
-        shownClosed_ = false;
-    }
+    closedLock_->follow(shownDate_);
+    DBGrid2->setToolTip(closedLock_->reason());
 }
 
 bool Form1::refuseClosedMonth() {
-    const auto closed = Extension::closedMonthOf(the<DataModule6>().ADO_DB(), shownDate_);
-    if (!closed) return false;
-    messages().error(Caption::Error, Extension::closedMessage(*closed));
-    updateClosedMonth();
-    return true;
+    return closedLock_->refuse(shownDate_);
 }
 
 void Form1::selectShift(int shift) {

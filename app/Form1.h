@@ -5,6 +5,7 @@
 #include "forms/FormDialog.h"
 
 #include <functional>
+#include <memory>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -16,12 +17,14 @@
 #include <QSet>
 #include <QTimer>
 
+class ClosedMonthLock;
 class Query;
 
 class Form1 : public FormDialog {
     Q_OBJECT
 public:
     explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
 
     // Members other windows read and write.
     int CurSmena = 1;
@@ -113,8 +116,7 @@ protected:
 
 private:
     void selectShift(int shift);
-    QMap<QWidget*, bool> enabledBeforeClose_;
-    bool shownClosed_ = false;
+    std::unique_ptr<ClosedMonthLock> closedLock_;
     // Re-reads the journal when the picker's date is not the one shown.
     void followDate();
     // Reads the journal of the picker's date and ticks "Выходной" on a weekend.

@@ -1,18 +1,23 @@
 // Month close and change history on the database extension: every write into a closed month
 // refused by the database whoever writes it, a close and a save racing each other, a line's
 // history read back, and a deleted line restored.
+#include "app/Form1.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 #include "db/Extension.h"
+#include "db/Instances.h"
 #include "db/Transaction.h"
+#include "journal/ChangesForm.h"
 #include "journal/DayHours.h"
 #include "journal/History.h"
 #include "journal/Journal.h"
 #include "journal/ShiftEntry.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TestDb.h"
+#include "timesheets/Form25.h"
 #include "timesheets/Household.h"
 #include "timesheets/MonthClose.h"
+#include "timesheets/MonthCloseForm.h"
 #include "timesheets/MonthlySheets.h"
 #include "timesheets/TimesheetMonth.h"
 
@@ -332,6 +337,129 @@ private slots:
         t->exec("delete from accounts_dep.smena where w_id = :w", {{"w", other}});
         MonthClose::close(db, 2026, 5, {});
         QVERIFY_THROWS_EXCEPTION(DbError, History::restore(db, h[0]));
+    }
+
+    // The journal, on a date of a closed month: a mark beside the date, the writing buttons
+    // disabled with the reason, their keys refused in words; all given back when it opens.
+    void journalShowsAClosedDatePlainly() {
+        const int line = t->addLine(worker, oper, may10, 1, 10, 0, 5, 4);
+        Q_UNUSED(line);
+        MonthClose::close(t->db(), 2026, 5, {});
+        Form1 journal;
+        journal.today = [this] { return may10; };
+        journal.FormActivate();
+        QVERIFY(!journal.ClosedMark->isHidden());
+        for (QPushButton* b : {journal.Button1, journal.Button2, journal.Button3}) {
+            QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
+            QVERIFY2(b->toolTip().contains("Месяц 05.2026 закрыт"), qPrintable(b->toolTip()));
+        }
+        journal.DBGrid2DblClick(); // the confirmation
+        journal.Button3Click();
+        QCOMPARE(shown.texts().size(), 2);
+        QVERIFY(shown.texts().first().contains("закрыт"));
+        QCOMPARE(t->scalar("select ok from accounts_dep.smena").toString(), QString("no"));
+
+        journal.DateT->setDate(june3); // an open month
+        QVERIFY(journal.ClosedMark->isHidden());
+        for (QPushButton* b : {journal.Button1, journal.Button2, journal.Button3}) {
+            QVERIFY(b->isEnabled());
+            QVERIFY(b->toolTip().isEmpty());
+        }
+        journal.DateT->setDate(may10);
+        QVERIFY(!journal.Button1->isEnabled());
+        MonthClose::reopen(t->db(), 2026, 5, "исправление");
+        journal.Button8Click();
+        journal.DateT->setDate(june3);
+        journal.DateT->setDate(may10);
+        QVERIFY(journal.Button1->isEnabled());
+    }
+
+    // The household works list of a closed date: its writing buttons disabled with the reason.
+    void householdListShowsAClosedDate() {
+        MonthClose::close(t->db(), 2026, 5, {});
+        Form25 list;
+        list.DTPcker1->setDate(may10);
+        list.FormActivate();
+        for (QPushButton* b : {list.Button5, list.Button6, list.Button7, list.Button1})
+            QVERIFY2(!b->isEnabled() && b->toolTip().contains("закрыт"), qPrintable(b->text()));
+        list.DTPcker1->setDate(june3);
+        for (QPushButton* b : {list.Button5, list.Button6, list.Button7, list.Button1})
+            QVERIFY2(b->isEnabled(), qPrintable(b->text()));
+    }
+
+    // The window "Закрытие месяцев": a month whose timesheet differs from the journal closes only
+    // on an explicit "close anyway"; reopening needs a reason; both are listed with who did them.
+    void monthCloseWindowClosesAndReopens() {
+        t->addLine(worker, oper, may10, 1, 10, 0, 5, 4); // no timesheet hours: the day differs
+        MonthCloseForm w;
+        w.FormActivate();
+        QCOMPARE(w.Grid->item(0, 0)->text(), QString("Май 2026"));
+        QCOMPARE(w.Grid->item(0, 1)->text(), QString("открыт"));
+        QVERIFY(w.CloseButton->isEnabled());
+        QVERIFY(!w.ReopenButton->isEnabled());
+
+        shown.answers = {true, false}; // yes to close, no to "close anyway"
+        w.CloseButton->click();
+        QCOMPARE(shown.shown.size(), 2);
+        QVERIFY(shown.shown[0].text.contains("строк журнала 1"));
+        QVERIFY(shown.shown[1].text.contains("всё равно"));
+        QVERIFY(!Extension::closedMonthOf(t->db(), may10));
+
+        shown.clear();
+        shown.answers = {true, true};
+        w.Reason->setText("сдан в расчёт");
+        w.CloseButton->click();
+        QVERIFY(Extension::closedMonthOf(t->db(), may10));
+        QCOMPARE(w.Grid->item(0, 1)->text(), QString("закрыт"));
+        QCOMPARE(w.Grid->item(0, 2)->text(), QString("полный доступ"));
+        QCOMPARE(w.Grid->item(0, 5)->text(), QString("сдан в расчёт"));
+        QVERIFY(w.ReopenButton->isEnabled());
+
+        shown.clear();
+        w.ReopenButton->click(); // no reason
+        QCOMPARE(shown.shown.size(), 1);
+        QCOMPARE(shown.shown[0].kind, ShownMessage::Error);
+        QVERIFY(Extension::closedMonthOf(t->db(), may10));
+        shown.clear();
+        shown.answers = {true};
+        w.Reason->setText("ошибка в часах");
+        w.ReopenButton->click();
+        QVERIFY(!Extension::closedMonthOf(t->db(), may10));
+        QCOMPARE(w.Grid->item(0, 1)->text(), QString("открыт"));
+
+        // The budget office closes but does not reopen.
+        setRole(t->db(), "office");
+        w.FormActivate();
+        QVERIFY(w.CloseButton->isEnabled());
+        shown.answers = {true, true};
+        w.CloseButton->click();
+        QVERIFY(!w.ReopenButton->isEnabled());
+        setRole(t->db(), "full");
+    }
+
+    // The journal of changes: a deleted line found by worker and action, and restored from it.
+    void changesWindowFindsAndRestoresADeletedLine() {
+        QCOMPARE(ShiftEntry::write(t->db(), entry(may10)), ShiftEntry::Outcome::Saved);
+        const int line = t->scalar("select max(id) from accounts_dep.smena").toInt();
+        Journal::deleteLine(t->db(), line, worker, 1, may10);
+        ChangesForm w;
+        w.From->setDate(QDate(2026, 5, 1));
+        w.To->setDate(QDate(2026, 5, 31));
+        w.Worker->setText(QString::number(worker));
+        w.Action->setCurrentIndex(w.Action->findText("удалена"));
+        w.ShowButtonClick();
+        QCOMPARE(w.shown().size(), 1);
+        QCOMPARE(w.Grid->item(0, 1)->text(), QString("строка удалена"));
+        QVERIFY(w.Grid->item(0, 4)->text().contains("Работник: Орлов П. А."));
+        QVERIFY(w.RestoreButton->isEnabled());
+        shown.answers = {true};
+        w.RestoreButton->click();
+        QCOMPARE(t->scalar("select count(*) from accounts_dep.smena").toLongLong(), 1);
+        QCOMPARE(shown.shown.last().kind, ShownMessage::Information);
+        setRole(t->db(), "office");
+        w.ShowButtonClick();
+        QVERIFY(!w.RestoreButton->isEnabled());
+        setRole(t->db(), "full");
     }
 };
 

@@ -1,6 +1,7 @@
 // The reference schema without the optional extension is a supported configuration: the
 // extension is detected as absent, the journal saves as ever, and month close and history are
 // shown as unavailable.
+#include "app/Form1.h"
 #include "app/Program.h"
 #include "db/DataModule6.h"
 #include "db/Extension.h"
@@ -39,6 +40,21 @@ private slots:
         QCOMPARE(ShiftEntry::write(t->db(), e), ShiftEntry::Outcome::Saved);
         QCOMPARE(DayHours::daySum(t->db(), e.workerId, 1, e.date), 4);
         QCOMPARE(t->scalar("select to_regnamespace('tabel_ext') is null").toBool(), true);
+    }
+
+    // The journal's new items are there but disabled, their tooltip saying how to install the
+    // extension; "История" says so too instead of failing.
+    void itemsAreShownAsUnavailable() {
+        Extension::detect(t->db());
+        Form1 journal;
+        for (QAction* a : {journal.NMonthClose, journal.NChanges}) {
+            QVERIFY(a->isVisible());
+            QVERIFY(!a->isEnabled());
+            QVERIFY2(a->toolTip().contains("--install-extension"), qPrintable(a->toolTip()));
+        }
+        journal.HistoryAction->trigger();
+        QCOMPARE(shown.shown.size(), 1);
+        QVERIFY(shown.texts().first().contains("tabel_ext"));
     }
 
     // The install action: refused without a "да", then installed, then run again over itself

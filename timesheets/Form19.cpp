@@ -122,6 +122,7 @@ Form19::Form19(QWidget* parent) : FormDialog(parent) {
     bottom->addWidget(Button6);
     bottom->addWidget(Label1, 1);
     bottom->addWidget(Button4);
+    closedLock_.watch({Button1});
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(PageControl1);
@@ -191,6 +192,7 @@ void Form19::ComboBox1Change() {
         q->setParam(QStringLiteral("date1"), first);
         q->setParam(QStringLiteral("date2"), first.addMonths(1));
     }
+    closedLock_.follow(first);
     Button5Click();
 }
 
@@ -253,6 +255,7 @@ QVariant Form19::cellStyle(int shift, const QString& field, const QSqlRecord& ro
 }
 
 void Form19::Button1Click() {
+    if (closedLock_.refuse(QDate(year(), month(), 1))) return;
     DataModule6& dm = the<DataModule6>();
     for (Query* q : {&dm.H_Tabel_1, &dm.H_Tabel_2, &dm.H_Tabel_3})
         q->close();

@@ -7,6 +7,7 @@
 #include "forms/FormDialog.h"
 #include "timesheets/TimesheetMonth.h"
 
+#include "forms/ClosedMonthLock.h"
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -58,6 +59,8 @@ public slots:
     void FormActivate() override;
 
 private:
+    // "Перестроить" while the month is closed.
+    ClosedMonthLock closedLock_;
     void readMismatches();
     QVariant cellStyle(int shift, const QString& field, const QSqlRecord& row, int role) const;
 

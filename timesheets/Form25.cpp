@@ -10,6 +10,7 @@
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QSqlRecord>
@@ -84,6 +85,9 @@ Form25::Form25(QWidget* parent) : FormDialog(parent) {
         bottom->addWidget(w);
     bottom->addStretch();
     bottom->addWidget(Button8);
+    auto* closedMark = new QLabel(this);
+    bottom->insertWidget(bottom->count() - 2, closedMark);
+    closedLock_.watch({Button5, Button6, Button7, Button1}, closedMark);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(DBGrid1);
@@ -124,6 +128,7 @@ void Form25::FormActivate() {
     fatigue.close();
     fatigue.setParam(QStringLiteral("d_date"), DTPcker1->date());
     fatigue.open();
+    closedLock_.follow(DTPcker1->date());
     smena_no = 1;
 }
 
@@ -132,6 +137,7 @@ void Form25::DTPcker1Change() {
     fatigue.close();
     fatigue.setParam(QStringLiteral("d_date"), DTPcker1->date());
     fatigue.open();
+    closedLock_.follow(DTPcker1->date());
 }
 
 void Form25::CBox1Click() {
@@ -152,6 +158,7 @@ void Form25::reread() {
 }
 
 void Form25::Button5Click() {
+    if (closedLock_.refuse(DTPcker1->date())) return;
     Form24& dialog = the<Form24>();
     dialog.ListDate = DTPcker1->date();
     dialog.DayOff = CBox1->isChecked();
@@ -162,6 +169,7 @@ void Form25::Button5Click() {
 
 void Form25::Button6Click() {
     if (fatigue.isEmpty()) return;
+    if (closedLock_.refuse(DTPcker1->date())) return;
     Form24& dialog = the<Form24>();
     dialog.ListDate = DTPcker1->date();
     dialog.DayOff = CBox1->isChecked();
@@ -171,6 +179,7 @@ void Form25::Button6Click() {
 }
 
 void Form25::Button7Click() {
+    if (closedLock_.refuse(DTPcker1->date())) return;
     if (fatigue.isEmpty()) return;
     if (!messages().question(Caption::Delete, QStringLiteral("Удалить позицию из списка?"))) return;
     Household::remove(the<DataModule6>().ADO_DB(), fatigue.field(QStringLiteral("id")).toInt());
@@ -186,6 +195,7 @@ QString Form25::averageRateReport(int records, int month, int year) {
 }
 
 void Form25::Button1Click() {
+    if (closedLock_.refuse(DTPcker1->date())) return;
     const QDate d = DTPcker1->date();
     const int written = Household::computeAveragePieceRate(the<DataModule6>().ADO_DB(), d.month(), d.year());
     reread();

@@ -2,6 +2,7 @@
 // The household works list "Хоз. работы (25)": the records of one date, added, changed and
 // deleted, and the average piece rate of the date's month computed from the journal.
 #include "db/Query.h"
+#include "forms/ClosedMonthLock.h"
 #include "forms/DbGrid.h"
 #include "forms/FormDialog.h"
 
@@ -46,4 +47,8 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    // Adding, changing, deleting and the average rate, while the date's month is closed.
+    ClosedMonthLock closedLock_;
 };

@@ -89,6 +89,7 @@ Form27::Form27(QWidget* parent) : FormDialog(parent) {
     Button5 = button(QStringLiteral("Обновить"), "Button5");
     Button3 = button(QStringLiteral("Перестроить"), "Button3");
     Button1 = button(QStringLiteral("Выход"), "Button1");
+    closedLock_.watch({Button3});
     PB = new QProgressBar(this);
     PB->setObjectName(QStringLiteral("PB"));
     PB->setAccessibleName(QStringLiteral("Перестроение"));
@@ -194,6 +195,7 @@ void Form27::ComboBox1Change() {
             << GridColumn{QStringLiteral("average_price"), QStringLiteral("Час (р.)"), 66, Qt::AlignCenter,
                           MonthlySheets::showsHourPrice(Tag)};
     DBGrid->setColumns(columns);
+    closedLock_.follow(first);
     MonthlySheets::openMonthQuery(the<DataModule6>().ADO_DB(), *cur_query);
     const auto t = MonthlySheets::totals(the<DataModule6>().ADO_DB(), month(), year());
     // With the grid's decimal separator; the digits stay the server's exact ones.
@@ -212,6 +214,7 @@ void Form27::Button5Click() {
 }
 
 void Form27::Button3Click() {
+    if (closedLock_.refuse(QDate(year(), month(), 1))) return;
     cur_query->close();
     const int days = QDate(year(), month(), 1).daysInMonth();
     PB->setMaximum(days);

@@ -6,6 +6,7 @@
 #include "forms/DbGrid.h"
 #include "forms/FormDialog.h"
 
+#include "forms/ClosedMonthLock.h"
 #include <QComboBox>
 #include <QDate>
 #include <QLabel>
@@ -59,6 +60,8 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    // "Перестроить" while the month is closed.
+    ClosedMonthLock closedLock_;
     void open(int mode);
     void readYears(int keep);
     QColor titleColour(int day) const;
