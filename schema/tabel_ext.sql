@@ -67,50 +67,64 @@ CREATE TABLE IF NOT EXISTS tabel_ext.history (
 );
 CREATE INDEX IF NOT EXISTS history_record ON tabel_ext.history (tbl, rec_id, id);
 CREATE INDEX IF NOT EXISTS history_date ON tabel_ext.history (rec_date);
-CREATE INDEX IF NOT EXISTS history_worker ON tabel_ext.history (rec_worker);
-CREATE INDEX IF NOT EXISTS history_at ON tabel_ext.history (at);
 
--- The role and the workstation of the session that writes.
+-- The role and the workstation of the session that writes. PL/pgSQL rather than SQL functions:
+-- a trigger calls them on every write, and PL/pgSQL keeps its plans between calls.
 CREATE OR REPLACE FUNCTION tabel_ext.actor_role() RETURNS text
-LANGUAGE sql STABLE AS $$
-    SELECT CASE coalesce(current_setting('tabel.role', true), '')
+LANGUAGE plpgsql STABLE AS $$
+BEGIN
+    RETURN CASE coalesce(current_setting('tabel.role', true), '')
                WHEN 'full' THEN 'полный доступ'
                WHEN 'office' THEN 'бюджетный отдел'
                WHEN 'masters' THEN 'мастер'
                WHEN 'warehouse' THEN 'склад'
                ELSE 'вне программы (' || session_user || ')'
-           END
+           END;
+END
 $$;
 
 CREATE OR REPLACE FUNCTION tabel_ext.actor_station() RETURNS text
-LANGUAGE sql STABLE AS $$
-    SELECT coalesce(nullif(current_setting('tabel.station', true), ''),
+LANGUAGE plpgsql STABLE AS $$
+BEGIN
+    RETURN coalesce(nullif(current_setting('tabel.station', true), ''),
                     nullif(current_setting('application_name', true), ''), 'без имени')
-           || coalesce(' [' || host(inet_client_addr()) || ']', '')
+           || coalesce(' [' || host(inet_client_addr()) || ']', '');
+END
 $$;
 
--- Refuses the write when (year, month) is closed. A write holds the month's lock shared until
--- its transaction ends, and a close takes it exclusively: a close waits for the saves in progress,
--- and a save that began after the close waits for it and then sees the month closed.
-CREATE OR REPLACE FUNCTION tabel_ext.check_month_open(y integer, m integer) RETURNS void
+-- Refuses a write into a closed month. A write holds its months' locks shared until its
+-- transaction ends, and a close takes the month's lock exclusively: a close waits for the saves
+-- in progress, and a save that began after the close waits for it and then sees the month closed.
+-- Raised by the guards below only when one of the months is closed.
+CREATE OR REPLACE FUNCTION tabel_ext.refuse_closed(y1 integer, m1 integer, y2 integer, m2 integer) RETURNS void
 LANGUAGE plpgsql VOLATILE AS $$
 DECLARE
     c tabel_ext.closed_month;
+BEGIN
+    SELECT * INTO c FROM tabel_ext.closed_month
+    WHERE (year = y1 AND month = m1) OR (year = y2 AND month = m2)
+    ORDER BY year, month LIMIT 1;
+    IF FOUND THEN
+        RAISE EXCEPTION USING
+            ERRCODE = 'TB001',
+            MESSAGE = format('Месяц %s закрыт: %s, %s, %s. Ничего не записано.',
+                             to_char(make_date(c.year, c.month, 1), 'MM.YYYY'), c.role, c.station,
+                             to_char(c.closed_at, 'DD.MM.YYYY HH24:MI')),
+            DETAIL = format('closed_month=%s-%s', c.year, lpad(c.month::text, 2, '0')),
+            HINT = 'Открыть месяц заново может только полный доступ, в окне "Закрытие месяцев".';
+    END IF;
+END
+$$;
+
+-- Kept for callers of version 1's first form: refuses a write into (y, m) when it is closed.
+CREATE OR REPLACE FUNCTION tabel_ext.check_month_open(y integer, m integer) RETURNS void
+LANGUAGE plpgsql VOLATILE AS $$
 BEGIN
     IF y IS NULL OR m IS NULL THEN
         RETURN;
     END IF;
     PERFORM pg_advisory_xact_lock_shared(7010, y * 100 + m);
-    SELECT * INTO c FROM tabel_ext.closed_month WHERE year = y AND month = m;
-    IF FOUND THEN
-        RAISE EXCEPTION USING
-            ERRCODE = 'TB001',
-            MESSAGE = format('Месяц %s закрыт: %s, %s, %s. Ничего не записано.',
-                             to_char(make_date(y, m, 1), 'MM.YYYY'), c.role, c.station,
-                             to_char(c.closed_at, 'DD.MM.YYYY HH24:MI')),
-            DETAIL = format('closed_month=%s-%s', y, lpad(m::text, 2, '0')),
-            HINT = 'Открыть месяц заново может только полный доступ, в окне "Закрытие месяцев".';
-    END IF;
+    PERFORM tabel_ext.refuse_closed(y, m, y, m);
 END
 $$;
 
@@ -119,76 +133,101 @@ LANGUAGE sql STABLE AS $$
     SELECT EXISTS (SELECT 1 FROM tabel_ext.closed_month WHERE year = y AND month = m)
 $$;
 
+-- The guards run on every write of the three tables, so each is one function with the lock and
+-- the look-up inline: the month the row leaves (y1, m1) and the month it comes to (y2, m2).
 CREATE OR REPLACE FUNCTION tabel_ext.guard_smena() RETURNS trigger
 LANGUAGE plpgsql AS $$
+DECLARE
+    y1 integer; m1 integer; y2 integer; m2 integer;
+    locked boolean; -- the lock is taken as an expression, not a statement: one query less per row
 BEGIN
-    IF TG_OP IN ('UPDATE', 'DELETE') THEN
-        PERFORM tabel_ext.check_month_open(extract(year FROM OLD.data)::integer, extract(month FROM OLD.data)::integer);
+    IF TG_OP <> 'INSERT' THEN
+        y1 := extract(year FROM OLD.data); m1 := extract(month FROM OLD.data);
     END IF;
-    IF TG_OP IN ('INSERT', 'UPDATE') THEN
-        IF TG_OP = 'INSERT' OR date_trunc('month', NEW.data) IS DISTINCT FROM date_trunc('month', OLD.data) THEN
-            PERFORM tabel_ext.check_month_open(extract(year FROM NEW.data)::integer, extract(month FROM NEW.data)::integer);
-        END IF;
-        RETURN NEW;
+    IF TG_OP <> 'DELETE' THEN
+        y2 := extract(year FROM NEW.data); m2 := extract(month FROM NEW.data);
     END IF;
-    RETURN OLD;
+    IF y1 IS NOT NULL THEN locked := pg_catalog.pg_advisory_xact_lock_shared(7010, y1 * 100 + m1) IS NULL; END IF;
+    IF y2 IS NOT NULL AND (y2 IS DISTINCT FROM y1 OR m2 IS DISTINCT FROM m1) THEN
+        locked := pg_catalog.pg_advisory_xact_lock_shared(7010, y2 * 100 + m2) IS NULL;
+    END IF;
+    IF EXISTS (SELECT 1 FROM tabel_ext.closed_month WHERE (year = y1 AND month = m1) OR (year = y2 AND month = m2)) THEN
+        PERFORM tabel_ext.refuse_closed(y1, m1, y2, m2);
+    END IF;
+    IF TG_OP = 'DELETE' THEN RETURN OLD; END IF;
+    RETURN NEW;
 END
 $$;
 
 -- A household record's month is its date's, or its own month and year where it has no date.
 CREATE OR REPLACE FUNCTION tabel_ext.guard_fatigue() RETURNS trigger
 LANGUAGE plpgsql AS $$
+DECLARE
+    y1 integer; m1 integer; y2 integer; m2 integer;
+    locked boolean; -- the lock is taken as an expression, not a statement: one query less per row
 BEGIN
-    IF TG_OP IN ('UPDATE', 'DELETE') THEN
-        PERFORM tabel_ext.check_month_open(coalesce(extract(year FROM OLD.d_date)::integer, OLD.i_year),
-                                           coalesce(extract(month FROM OLD.d_date)::integer, OLD.i_mnth));
+    IF TG_OP <> 'INSERT' THEN
+        y1 := coalesce(extract(year FROM OLD.d_date)::integer, OLD.i_year);
+        m1 := coalesce(extract(month FROM OLD.d_date)::integer, OLD.i_mnth);
     END IF;
-    IF TG_OP IN ('INSERT', 'UPDATE') THEN
-        PERFORM tabel_ext.check_month_open(coalesce(extract(year FROM NEW.d_date)::integer, NEW.i_year),
-                                           coalesce(extract(month FROM NEW.d_date)::integer, NEW.i_mnth));
-        RETURN NEW;
+    IF TG_OP <> 'DELETE' THEN
+        y2 := coalesce(extract(year FROM NEW.d_date)::integer, NEW.i_year);
+        m2 := coalesce(extract(month FROM NEW.d_date)::integer, NEW.i_mnth);
     END IF;
-    RETURN OLD;
+    IF y1 IS NOT NULL AND m1 IS NOT NULL THEN locked := pg_catalog.pg_advisory_xact_lock_shared(7010, y1 * 100 + m1) IS NULL; END IF;
+    IF y2 IS NOT NULL AND m2 IS NOT NULL AND (y2 IS DISTINCT FROM y1 OR m2 IS DISTINCT FROM m1) THEN
+        locked := pg_catalog.pg_advisory_xact_lock_shared(7010, y2 * 100 + m2) IS NULL;
+    END IF;
+    IF EXISTS (SELECT 1 FROM tabel_ext.closed_month WHERE (year = y1 AND month = m1) OR (year = y2 AND month = m2)) THEN
+        PERFORM tabel_ext.refuse_closed(y1, m1, y2, m2);
+    END IF;
+    IF TG_OP = 'DELETE' THEN RETURN OLD; END IF;
+    RETURN NEW;
 END
 $$;
 
 CREATE OR REPLACE FUNCTION tabel_ext.guard_h_tabel() RETURNS trigger
 LANGUAGE plpgsql AS $$
+DECLARE
+    y1 integer; m1 integer; y2 integer; m2 integer;
+    locked boolean; -- the lock is taken as an expression, not a statement: one query less per row
 BEGIN
-    IF TG_OP IN ('UPDATE', 'DELETE') THEN
-        PERFORM tabel_ext.check_month_open(OLD.year, OLD.month);
+    IF TG_OP <> 'INSERT' THEN y1 := OLD.year; m1 := OLD.month; END IF;
+    IF TG_OP <> 'DELETE' THEN y2 := NEW.year; m2 := NEW.month; END IF;
+    IF y1 IS NOT NULL AND m1 IS NOT NULL THEN locked := pg_catalog.pg_advisory_xact_lock_shared(7010, y1 * 100 + m1) IS NULL; END IF;
+    IF y2 IS NOT NULL AND m2 IS NOT NULL AND (y2 IS DISTINCT FROM y1 OR m2 IS DISTINCT FROM m1) THEN
+        locked := pg_catalog.pg_advisory_xact_lock_shared(7010, y2 * 100 + m2) IS NULL;
     END IF;
-    IF TG_OP IN ('INSERT', 'UPDATE') THEN
-        IF TG_OP = 'INSERT' OR (NEW.year, NEW.month) IS DISTINCT FROM (OLD.year, OLD.month) THEN
-            PERFORM tabel_ext.check_month_open(NEW.year, NEW.month);
-        END IF;
-        RETURN NEW;
+    IF EXISTS (SELECT 1 FROM tabel_ext.closed_month WHERE (year = y1 AND month = m1) OR (year = y2 AND month = m2)) THEN
+        PERFORM tabel_ext.refuse_closed(y1, m1, y2, m2);
     END IF;
-    RETURN OLD;
+    IF TG_OP = 'DELETE' THEN RETURN OLD; END IF;
+    RETURN NEW;
 END
 $$;
 
 -- Records one change of a journal line or a household record. Runs as the extension's owner,
 -- so the history can be written by the triggers although the workstations may not write it.
+-- No SET search_path clause: a function-level setting is applied and undone on every call,
+-- which on a trigger costs a save more than the history itself; every name is qualified.
 CREATE OR REPLACE FUNCTION tabel_ext.record_change() RETURNS trigger
-LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$
+LANGUAGE plpgsql SECURITY DEFINER AS $$
 DECLARE
     o jsonb;
     n jsonb;
+    j jsonb;
+    k text;
     changed_old jsonb := '{}';
     changed_new jsonb := '{}';
-    k text;
-    rid integer;
-    rdate date;
-    rworker integer;
 BEGIN
-    IF TG_OP <> 'INSERT' THEN o := to_jsonb(OLD); END IF;
-    IF TG_OP <> 'DELETE' THEN n := to_jsonb(NEW); END IF;
+    IF TG_OP <> 'INSERT' THEN o := pg_catalog.to_jsonb(OLD); END IF;
+    IF TG_OP <> 'DELETE' THEN n := pg_catalog.to_jsonb(NEW); END IF;
+    j := coalesce(n, o);
     IF TG_OP = 'UPDATE' THEN
-        FOR k IN SELECT jsonb_object_keys(n) LOOP
+        FOR k IN SELECT pg_catalog.jsonb_object_keys(n) LOOP
             IF (o -> k) IS DISTINCT FROM (n -> k) THEN
-                changed_old := changed_old || jsonb_build_object(k, o -> k);
-                changed_new := changed_new || jsonb_build_object(k, n -> k);
+                changed_old := changed_old || pg_catalog.jsonb_build_object(k, o -> k);
+                changed_new := changed_new || pg_catalog.jsonb_build_object(k, n -> k);
             END IF;
         END LOOP;
         IF changed_new = '{}' THEN
@@ -197,19 +236,25 @@ BEGIN
         o := changed_old;
         n := changed_new;
     END IF;
-    rid := CASE WHEN TG_OP = 'DELETE' THEN OLD.id ELSE NEW.id END;
-    IF TG_TABLE_NAME = 'smena' THEN
-        rdate := CASE WHEN TG_OP = 'DELETE' THEN OLD.data ELSE NEW.data END;
-        rworker := CASE WHEN TG_OP = 'DELETE' THEN OLD.w_id ELSE NEW.w_id END;
-    ELSE
-        rdate := CASE WHEN TG_OP = 'DELETE' THEN OLD.d_date ELSE NEW.d_date END;
-        rworker := CASE WHEN TG_OP = 'DELETE' THEN OLD.id_p ELSE NEW.id_p END;
-    END IF;
     INSERT INTO tabel_ext.history (tbl, action, rec_id, rec_date, rec_worker, old_values, new_values, role, station)
-    VALUES (TG_TABLE_NAME, lower(TG_OP), rid, rdate, rworker, o, n, tabel_ext.actor_role(), tabel_ext.actor_station());
+    VALUES (TG_TABLE_NAME, pg_catalog.lower(TG_OP), (j ->> 'id')::integer,
+            coalesce(j ->> 'data', j ->> 'd_date')::date, coalesce(j ->> 'w_id', j ->> 'id_p')::integer, o, n,
+            -- tabel_ext.actor_role() and actor_station(), written out: no function call per row
+            CASE coalesce(pg_catalog.current_setting('tabel.role', true), '')
+                WHEN 'full' THEN 'полный доступ'
+                WHEN 'office' THEN 'бюджетный отдел'
+                WHEN 'masters' THEN 'мастер'
+                WHEN 'warehouse' THEN 'склад'
+                ELSE 'вне программы (' || session_user || ')'
+            END,
+            coalesce(nullif(pg_catalog.current_setting('tabel.station', true), ''),
+                     nullif(pg_catalog.current_setting('application_name', true), ''), 'без имени')
+                || coalesce(' [' || pg_catalog.host(pg_catalog.inet_client_addr()) || ']', ''));
     RETURN NULL;
 END
 $$;
+
+ALTER FUNCTION tabel_ext.record_change() RESET ALL;
 
 -- The history and the close log are append-only: no update, no delete, no truncate.
 CREATE OR REPLACE FUNCTION tabel_ext.refuse_change() RETURNS trigger
