@@ -419,6 +419,7 @@ void Form1::Button1Click() {
     f.CurSmena = CurSmena;
     f.DayOff = CBox1->isChecked();
     f.LineId = 0;
+    f.Seen.reset();
     f.setWindowTitle(QStringLiteral("Заведение новой позиции (11)"));
     f.Tag = ShiftEntry::NewLine;
     f.exec();
@@ -436,6 +437,7 @@ void Form1::Button2Click() {
     f.CurSmena = CurSmena;
     f.DayOff = CBox1->isChecked();
     f.LineId = q.field(QStringLiteral("id")).toInt();
+    f.Seen = ShiftEntry::valuesOf(q.record());
     f.SelPrice = q.field(QStringLiteral("cena")).toDouble();
     const QString vid = q.field(QStringLiteral("vid")).toString().trimmed();
     f.DTimeP->setDate(q.field(QStringLiteral("data")).toDate());
@@ -466,11 +468,8 @@ void Form1::Button3Click() {
     if (id.isEmpty()) return;
     if (refuseClosedMonth()) return;
     if (messages().question(Caption::Delete, QStringLiteral("Удалить позицию из списка?"))) {
-        const int w = q.field(QStringLiteral("w_id")).toInt();
-        // The hours of the day the line was on, whatever date the picker shows.
-        const QDate date = q.field(QStringLiteral("data")).toDate();
         try {
-            Journal::deleteLine(the<DataModule6>(), id.toInt(), w, CurSmena, date);
+            Journal::deleteLine(the<DataModule6>(), id.toInt());
         } catch (...) {
             q.reopen();
             throw;

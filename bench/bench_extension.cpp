@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
                 QSqlQuery id(db);
                 execBound(id, "select max(id) from accounts_dep.smena", {});
                 id.next();
-                Journal::deleteLine(db, id.value(0).toInt(), e.workerId, e.shift, e.date);
+                Journal::deleteLine(db, id.value(0).toInt());
             }
         }
         run(db, "set session_replication_role = origin");

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSqlError>
@@ -131,7 +132,7 @@ int main(int argc, char** argv) {
             save << t.nsecsElapsed() / 1e6;
             const int id = savedLine(90000 + i);
             t.restart();
-            Journal::deleteLine(dm, id, w, 1, date);
+            Journal::deleteLine(dm, id);
             remove << t.nsecsElapsed() / 1e6;
         }
         // The two parts of a save apart: the write (one transaction) and the re-read.
@@ -141,7 +142,7 @@ int main(int argc, char** argv) {
             if (ShiftEntry::write(dm.ADO_DB(), entry(91000 + i)) != ShiftEntry::Outcome::Saved)
                 throw DbError("the benchmark line was refused");
             write << t.nsecsElapsed() / 1e6;
-            Journal::deleteLine(dm, savedLine(91000 + i), w, 1, date);
+            Journal::deleteLine(dm, savedLine(91000 + i));
             t.restart();
             dm.smenaQuery(1).close();
             dm.smenaQuery(1).open();
@@ -156,6 +157,44 @@ int main(int argc, char** argv) {
         std::printf("  of which the write (one transaction): median %.2f ms; the re-read: median %.2f ms\n",
                     median(write), median(reread));
         std::printf("Delete of a line with its day hours: median %.2f ms\n", median(remove));
+
+        // Bounded waits: another workstation holds the month (as a rebuild does). A save and a
+        // delete give up after the lock bound with nothing written; the wait is what a user sees.
+        {
+            if (ShiftEntry::write(dm.ADO_DB(), entry(92000)) != ShiftEntry::Outcome::Saved)
+                throw DbError("the benchmark line was refused");
+            const int id = savedLine(92000);
+            QSqlDatabase other = QSqlDatabase::cloneDatabase(dm.ADO_DB(), "holder");
+            if (!other.open()) throw DbError(other.lastError().text());
+            {
+                QSqlQuery hold(other);
+                hold.exec("begin");
+                hold.exec(QString("select pg_advisory_xact_lock(%1, hashtext('%2'))")
+                              .arg(int(LockSpace::TimesheetMonth))
+                              .arg(monthLockKey(date.year(), date.month())));
+                auto gaveUpAfter = [](const std::function<void()>& f) {
+                    QElapsedTimer t;
+                    t.start();
+                    try {
+                        f();
+                    } catch (const LockBusy&) {
+                        return t.nsecsElapsed() / 1e6;
+                    }
+                    return -1.0;
+                };
+                const double save = gaveUpAfter([&] { ShiftEntry::write(dm.ADO_DB(), entry(92001)); });
+                const double del = gaveUpAfter([&] { Journal::deleteLine(dm, id); });
+                hold.exec("rollback");
+                std::printf(
+                    "Behind a month held elsewhere (bound %d s): a save gave up after %.0f ms, a delete "
+                    "after %.0f ms (-1: it did not give up)\n",
+                    SaveLockSeconds, save, del);
+            }
+            other.close();
+            other = QSqlDatabase();
+            QSqlDatabase::removeDatabase("holder");
+            Journal::deleteLine(dm, id);
+        }
         for (int s = 1; s <= 4; ++s)
             printPlan(dm, s, date);
     } catch (const std::exception& e) {

@@ -3,6 +3,7 @@
 #include "db/DbError.h"
 #include "db/Messages.h"
 #include "db/SqlText.h"
+#include "db/Transaction.h"
 
 #include <QSqlError>
 
@@ -26,6 +27,20 @@ ConnectionSettings ConnectionSettings::fromArguments(const QStringList& argument
         s.server = second;
     }
     return s;
+}
+
+QString ConnectionSettings::sessionOptions() {
+    // TCP keepalives both ways: the client notices a vanished server, and the server notices a
+    // vanished workstation within about half a minute and ends its session, which frees its
+    // locks (by default that takes hours). Over a unix socket they do nothing.
+    return QStringLiteral("keepalives=1;keepalives_idle=20;keepalives_interval=5;keepalives_count=3;"
+                          "tcp_user_timeout=30000;"
+                          "options='-c lock_timeout=%1s -c statement_timeout=%2s "
+                          "-c idle_in_transaction_session_timeout=%3s -c tcp_keepalives_idle=20 "
+                          "-c tcp_keepalives_interval=5 -c tcp_keepalives_count=3 -c tcp_user_timeout=30000'")
+        .arg(SaveLockSeconds)
+        .arg(StatementSeconds)
+        .arg(IdleInTransactionSeconds);
 }
 
 DataModule6::DataModule6(QObject* parent) : QObject(parent) {
@@ -75,7 +90,8 @@ bool DataModule6::connectTo(const ConnectionSettings& s, QString* error) {
     // Fetch, MaxVarcharSize, UseDeclareFetch, BoolsAsChar, UpdatableCursors and the rest)
     // have no equivalent in libpq and are left out. A timeout keeps an unreachable server
     // from hanging the start.
-    db.setConnectOptions(QStringLiteral("sslmode=allow;connect_timeout=15;application_name=tabel"));
+    db.setConnectOptions(QStringLiteral("sslmode=allow;connect_timeout=15;application_name=tabel;") +
+                         ConnectionSettings::sessionOptions());
     if (!db.open()) {
         if (error) *error = db.lastError().text();
         return false;

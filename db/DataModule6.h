@@ -24,6 +24,11 @@ struct ConnectionSettings {
     // default server, and the first argument is ignored.
     static ConnectionSettings fromArguments(const QStringList& arguments);
     static QString builtInServer();
+    // libpq options every session of the program starts with: a bounded lock wait (a save's),
+    // a generous statement limit, an idle-in-transaction limit and TCP keepalives both ways.
+    static QString sessionOptions();
+    static constexpr int StatementSeconds = 300;
+    static constexpr int IdleInTransactionSeconds = 30;
 };
 
 class DataModule6 : public QObject {

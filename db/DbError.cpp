@@ -8,10 +8,6 @@ QString nonEmpty(const QString& text) {
     return t.isEmpty() ? QStringLiteral("Сервер базы данных не выполнил запрос и не сообщил причину.") : t;
 }
 
-QString withDetail(const QString& text, const QString& serverText) {
-    const QString detail = serverText.trimmed();
-    return detail.isEmpty() ? text : text + QStringLiteral("\n\nСообщение сервера: ") + detail;
-}
 } // namespace
 
 DbError::DbError(const QString& message)
@@ -34,8 +30,12 @@ QString ConnectionLost::text(Work work) {
 }
 
 ConnectionLost::ConnectionLost(const QString& serverText, Work work, bool firstOfOutage)
-    : DbError(withDetail(text(work), serverText)), serverText_(serverText.trimmed()), work_(work),
-      first_(firstOfOutage) {}
+    : DbError(text(work)), serverText_(serverText.trimmed()), work_(work), first_(firstOfOutage) {}
+
+QString LockBusy::defaultText() {
+    return QStringLiteral("Нужные данные сейчас заняты на другом рабочем месте, и ожидание превысило "
+                          "допустимое время. Ничего не изменено: повторите действие немного позже.");
+}
 
 void showUncaught(const std::exception& e) {
     const auto* db = dynamic_cast<const DbError*>(&e);

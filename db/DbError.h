@@ -19,9 +19,9 @@ private:
 };
 
 // A statement failed because the connection to the server is gone (the server restarted,
-// the network dropped). The message says so in plain words, says what became of the work,
-// and carries the server's own text as its detail. The next statement opens the connection
-// again; nothing is repeated by itself.
+// the network dropped). The message says so in plain words and says what became of the work;
+// libpq's own text (English, of no use to the user) is kept apart as serverText(). The next statement opens
+// the connection again; nothing is repeated by itself.
 class ConnectionLost : public DbError {
 public:
     enum class Work {
@@ -42,6 +42,15 @@ private:
     QString serverText_;
     Work work_;
     bool first_;
+};
+
+// A statement gave up waiting for a lock another workstation holds (the session's bounded lock
+// wait): its transaction rolls back whole, nothing of it is written. Callers that know what
+// was busy throw it again with words of their own.
+class LockBusy : public DbError {
+public:
+    explicit LockBusy(const QString& message = defaultText()) : DbError(message) {}
+    static QString defaultText();
 };
 
 // Shows the text of an error that escaped a handler in one error box.

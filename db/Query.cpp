@@ -333,11 +333,47 @@ bool isLost(const QString& name) {
 bool isConnectionGone(const QSqlDriver* driver, const QSqlError& error) {
     if (!driver || !driver->isOpen()) return true;
     PGconn* conn = nullptr;
-    if (pgConnection(driver, &conn) && (!conn || PQstatus(conn) == CONNECTION_BAD)) return true;
+    const bool pg = pgConnection(driver, &conn);
+    if (pg && (!conn || PQstatus(conn) == CONNECTION_BAD)) return true;
     // Class 08 (connection exception); 57P01..57P03: the server shut down or is starting.
     const QString code = error.nativeErrorCode();
-    return code.startsWith(QLatin1String("08")) || code == QLatin1String("57P01") ||
-           code == QLatin1String("57P02") || code == QLatin1String("57P03");
+    if (code.startsWith(QLatin1String("08")) || code == QLatin1String("57P01") ||
+        code == QLatin1String("57P02") || code == QLatin1String("57P03"))
+        return true;
+    if (!code.isEmpty()) return false; // the server answered: the connection works
+    // No SQLSTATE: libpq itself gave up. After the server died under an idle connection, its
+    // first failure comes so, with the status still CONNECTION_OK until the socket is read.
+    if (pg && conn && (!PQconsumeInput(conn) || PQstatus(conn) == CONNECTION_BAD)) return true;
+    const QString text = error.databaseText() + QLatin1Char('\n') + error.driverText();
+    static const char* const lost[] = {"server closed the connection",
+                                       "no connection to the server",
+                                       "terminating connection",
+                                       "could not receive data from server",
+                                       "could not send data to server",
+                                       "connection to server",
+                                       "SSL connection has been closed",
+                                       "SSL SYSCALL error",
+                                       "Broken pipe",
+                                       "Connection reset",
+                                       "lost synchronization"};
+    for (const char* l : lost)
+        if (text.contains(QLatin1String(l), Qt::CaseInsensitive)) return true;
+    return false;
+}
+
+bool canRunAgain(const QString& name, const QString& sql) {
+    // Only a read outside any transaction: its first run changed nothing, and a transaction's
+    // earlier statements are gone with the session.
+    if (name.isEmpty() || stateOf(name).transactions > 0) return false;
+    const QString s = sql.trimmed().toLower();
+    if (!s.startsWith(QLatin1String("select")) && !s.startsWith(QLatin1String("with"))) return false;
+    for (const char* w : {"insert", "update", "delete", "nextval", "setval", "pg_notify", "for share"})
+        if (s.contains(QLatin1String(w))) return false;
+    return true;
+}
+
+bool reopenAfterLoss(const QString& name) {
+    return isLost(name) && reopen(name);
 }
 
 void raise(const QSqlDriver* driver, const QSqlError& error) {
@@ -361,6 +397,13 @@ void raise(const QSqlDriver* driver, const QSqlError& error) {
             text, state.transactions > 0 ? ConnectionLost::Work::NotSaved : ConnectionLost::Work::NotDone,
             first);
     }
+    const QString code = error.nativeErrorCode();
+    // 55P03: the bounded lock wait ran out.
+    if (code == QLatin1String("55P03")) throw LockBusy();
+    // 57014: the statement's time limit ran out, or the user cancelled it.
+    if (code == QLatin1String("57014"))
+        throw DbError(QStringLiteral("Запрос прерван: он выполнялся дольше допустимого или был отменён. "
+                                     "Ничего не изменено."));
     throw DbError(text);
 }
 
@@ -407,11 +450,23 @@ QString transactionStatus(const QString& name, qlonglong transactionId) {
 } // namespace DbConnection
 
 void execBound(QSqlQuery& q, const QString& sql, const QMap<QString, QVariant>& params) {
-    DbConnection::ensure(DbConnection::nameOf(q.driver()));
-    // Numeric columns arrive as exact text (money must stay exact to the kopeck).
-    q.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    if (!q.prepare(sql)) DbConnection::raise(q.driver(), q.lastError());
-    bindAndExec(q, sql, params);
+    const QString name = DbConnection::nameOf(q.driver());
+    DbConnection::ensure(name);
+    auto run = [&] {
+        // Numeric columns arrive as exact text (money must stay exact to the kopeck).
+        q.setNumericalPrecisionPolicy(QSql::HighPrecision);
+        if (!q.prepare(sql)) DbConnection::raise(q.driver(), q.lastError());
+        bindAndExec(q, sql, params);
+    };
+    try {
+        run();
+    } catch (const ConnectionLost&) {
+        // A read that met a connection lost since the last statement (the server restarted
+        // meanwhile) runs once more on a new one, without a word; anything else is reported.
+        if (!DbConnection::canRunAgain(name, sql) || !DbConnection::reopenAfterLoss(name)) throw;
+        q = QSqlQuery(QSqlDatabase::database(name, false));
+        run();
+    }
 }
 
 QSqlQuery& execKept(QSqlDatabase db, const QString& sql, const QMap<QString, QVariant>& params) {
@@ -485,6 +540,17 @@ void Query::release() {
 
 void Query::open() {
     if (open_) return;
+    try {
+        openOnce();
+    } catch (const ConnectionLost&) {
+        // A read: run once more on a new connection when the old one was lost under it.
+        if (!DbConnection::canRunAgain(connection_, sql_) || !DbConnection::reopenAfterLoss(connection_))
+            throw;
+        openOnce();
+    }
+}
+
+void Query::openOnce() {
     DbConnection::ensure(connection_);
     if (!prepared_ || preparedSql_ != sql_) {
         prepared_ = std::make_unique<QSqlQuery>(QSqlDatabase::database(connection_, false));

@@ -87,6 +87,7 @@ signals:
     void currentChanged(int row);
 
 private:
+    void openOnce();
     void applyFilter();
     friend void forgetPreparedStatements(const QString& connection);
 
@@ -170,7 +171,14 @@ bool reopen(const QString& name);
 // then marked lost), otherwise DbError with the server's text.
 [[noreturn]] void raise(const QSqlDriver* driver, const QSqlError& error);
 // True when the error (or the state of the driver's connection) means the connection is gone.
+// An error without SQLSTATE is checked against the socket itself: libpq reports the first
+// failure after the server died under an idle connection so.
 bool isConnectionGone(const QSqlDriver* driver, const QSqlError& error);
+// Whether a statement that failed on a lost connection may run once more on a new one: a read
+// outside any transaction, which changed nothing.
+bool canRunAgain(const QString& name, const QString& sql);
+// Opens a lost connection again; true when it is open (then nothing was shown).
+bool reopenAfterLoss(const QString& name);
 
 // Transactions under way on a connection: a loss inside one rolls it back whole.
 void enterTransaction(const QString& name);

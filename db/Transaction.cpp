@@ -10,11 +10,19 @@
 
 Transaction::Transaction(QSqlDatabase db) : db_(db), connection_(DbConnection::nameOf(db.driver())) {
     DbConnection::ensure(connection_, ConnectionLost::Work::NotSaved);
-    DbConnection::enterTransaction(connection_);
-    if (!db_.transaction()) {
-        DbConnection::leaveTransaction(connection_);
-        DbConnection::raise(db_.driver(), db_.lastError());
+    for (int attempt = 0;; ++attempt) {
+        if (db_.transaction()) break;
+        const QSqlError error = db_.lastError();
+        try {
+            DbConnection::raise(db_.driver(), error);
+        } catch (const ConnectionLost& lost) {
+            // The connection was lost before the transaction began (the server restarted since
+            // the last statement): nothing of it ran, so it begins once more on a new one.
+            if (attempt == 0 && DbConnection::reopenAfterLoss(connection_)) continue;
+            throw ConnectionLost(lost.serverText(), ConnectionLost::Work::NotSaved, lost.firstOfOutage());
+        }
     }
+    DbConnection::enterTransaction(connection_);
     active_ = true;
 }
 
@@ -99,4 +107,36 @@ void lockKeyShared(QSqlDatabase db, LockSpace space, const QString& key) {
     QSqlQuery q(db);
     execBound(q, QStringLiteral("select pg_advisory_xact_lock_shared(:space, hashtext(:key))"),
               {{QStringLiteral("space"), int(space)}, {QStringLiteral("key"), key}});
+}
+
+void setLockBound(QSqlDatabase db, int seconds) {
+    execKept(db, QStringLiteral("select set_config('lock_timeout', :v, true)"),
+             {{QStringLiteral("v"), QStringLiteral("%1s").arg(seconds)}});
+}
+
+bool monthHeldElsewhere(QSqlDatabase db, int year, int month) {
+    try {
+        QSqlQuery q(db);
+        execBound(
+            q,
+            QStringLiteral("select exists(select 1 from pg_locks where locktype='advisory' and granted and "
+                           "mode='ExclusiveLock' and classid=:s::integer::oid and "
+                           "objid=(hashtext(:k)::bigint & 4294967295)::oid and objsubid=2 and "
+                           "pid<>pg_backend_pid())"),
+            {{QStringLiteral("s"), int(LockSpace::TimesheetMonth)},
+             {QStringLiteral("k"), monthLockKey(year, month)}});
+        return q.next() && q.value(0).toBool();
+    } catch (const DbError&) {
+        return false; // only the words depend on it
+    }
+}
+
+QString busyText(QSqlDatabase db, const QList<QDate>& months, const QString& notDone) {
+    for (const QDate& d : months)
+        if (d.isValid() && monthHeldElsewhere(db, d.year(), d.month()))
+            return QStringLiteral("Табель этого месяца сейчас перестраивается на другом рабочем месте. ") +
+                   notDone;
+    return QStringLiteral("Эти данные сейчас записываются на другом рабочем месте, и ожидание превысило "
+                          "допустимое время. ") +
+           notDone;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // A transaction on a connection that rolls back unless commit() was called, so a save
 // that fails half-way leaves nothing half-done.
+#include <QDate>
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -33,6 +34,23 @@ enum class LockSpace : int {
     JournalLine = 7003,    // a journal line: worker, operation, product, date, shift, colour
     Operation = 7004,      // a priced operation: kind, kind of output, product
 };
+
+// How long a statement waits for a lock another workstation holds. Every session starts with
+// the bound of a save or a delete; a month's rebuild waits longer, inside its transaction.
+constexpr int SaveLockSeconds = 5;
+constexpr int RebuildLockSeconds = 10;
+// Sets the lock bound for the rest of the transaction under way.
+void setLockBound(QSqlDatabase db, int seconds);
+
+// The key of a month's lock (space TimesheetMonth).
+inline QString monthLockKey(int year, int month) {
+    return QStringLiteral("%1-%2").arg(year).arg(month);
+}
+// True when another session holds the month exclusively (a rebuild or the average rate).
+// Asked after a LockBusy, outside the failed transaction, to say what was busy.
+bool monthHeldElsewhere(QSqlDatabase db, int year, int month);
+// The words for a LockBusy of a change of these months: what is busy, then `notDone`.
+QString busyText(QSqlDatabase db, const QList<QDate>& months, const QString& notDone);
 
 // One advisory lock a statement asks for.
 struct LockRequest {

@@ -297,8 +297,14 @@ void Form11::Button1Click() {
     e.colour = Edit5->text();
     e.date = DTimeP->date();
     e.shift = CurSmena;
-    const auto outcome = ShiftEntry::save(the<DataModule6>(), e);
-    if (outcome == ShiftEntry::Outcome::Refused || outcome == ShiftEntry::Outcome::Duplicate) return;
+    if (Tag == ShiftEntry::ChangeLine) e.seen = Seen;
+    ShiftEntry::LineValues present;
+    const auto outcome = ShiftEntry::save(the<DataModule6>(), e, &present);
+    // Changed elsewhere: the typed values stay, and saving again writes them over the present line.
+    if (outcome == ShiftEntry::Outcome::Stale) Seen = present;
+    if (outcome == ShiftEntry::Outcome::Refused || outcome == ShiftEntry::Outcome::Duplicate ||
+        outcome == ShiftEntry::Outcome::Stale || outcome == ShiftEntry::Outcome::Busy)
+        return;
     for (QLineEdit* box : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8, Edit9})
         box->clear();
     accept();

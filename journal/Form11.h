@@ -3,7 +3,9 @@
 // changed ("Изменение данных о позиции (11)"). The worker and the operation are picked in
 // the worker list and the operations list; the journal hands in the rest before showing it.
 #include "forms/FormDialog.h"
+#include "journal/ShiftEntry.h"
 
+#include <optional>
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
@@ -28,6 +30,8 @@ public:
     int CurSmena = 1;
     bool DayOff = false;
     int LineId = 0;
+    // The line as it was read when the dialog opened for a change.
+    std::optional<ShiftEntry::LineValues> Seen;
 
     QGroupBox* GroupBox1;
     QLabel* Label1;

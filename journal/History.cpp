@@ -169,6 +169,8 @@ QString restore(QSqlDatabase db, const Change& deleted) {
         return ShiftEntry::DuplicateMessage;
     case ShiftEntry::Outcome::Refused:
     case ShiftEntry::Outcome::Gone:
+    case ShiftEntry::Outcome::Stale:
+    case ShiftEntry::Outcome::Busy:
         break;
     }
     return QStringLiteral("Строка не восстановлена.");

@@ -26,17 +26,57 @@ void refreshAll(DataModule6& dm) {
         dm.smenaQuery(shift).open();
 }
 
-void deleteLine(DataModule6& dm, int lineId, int workerId, int shift, const QDate& date) {
-    deleteLine(dm.ADO_DB(), lineId, workerId, shift, date);
+bool deleteLine(DataModule6& dm, int lineId) {
+    return deleteLine(dm.ADO_DB(), lineId);
 }
 
-void deleteLine(QSqlDatabase db, int lineId, int workerId, int shift, const QDate& date) {
-    Transaction t(db);
-    DayHours::lockRow(db, workerId, shift, date);
-    execKept(db, QStringLiteral("delete from accounts_dep.smena where id=:id"),
-             {{QStringLiteral("id"), lineId}});
-    DayHours::recomputeDayLocked(db, workerId, shift, date);
-    t.commit();
+namespace {
+struct Day {
+    int w = 0, s = 0;
+    QDate d;
+    bool operator==(const Day& o) const { return w == o.w && s == o.s && d == o.d; }
+};
+
+std::optional<Day> dayOf(QSqlDatabase db, int lineId, bool forUpdate) {
+    QSqlQuery& q = execKept(db,
+                            QStringLiteral("select w_id, smena, data from accounts_dep.smena where id=:id") +
+                                (forUpdate ? QStringLiteral(" for update") : QString()),
+                            {{QStringLiteral("id"), lineId}});
+    if (!q.next()) return std::nullopt;
+    return Day{q.value(0).toInt(), q.value(1).toInt(), q.value(2).toDate()};
+}
+
+bool deleteOnce(QSqlDatabase db, int lineId, QDate& month) {
+    for (;;) {
+        Transaction t(db);
+        // The day the line is on now; its timesheet row is locked before the line, as a save
+        // locks them, and the line is then locked and read again.
+        const auto day = dayOf(db, lineId, false);
+        if (!day) return false;
+        month = day->d;
+        DayHours::lockRow(db, day->w, day->s, day->d);
+        const auto locked = dayOf(db, lineId, true);
+        if (!locked) return false;
+        // Moved in between: nothing is written yet; the delete starts again from its new day.
+        if (!(*locked == *day)) continue;
+        execKept(db, QStringLiteral("delete from accounts_dep.smena where id=:id"),
+                 {{QStringLiteral("id"), lineId}});
+        DayHours::recomputeDayLocked(db, day->w, day->s, day->d);
+        t.commit();
+        return true;
+    }
+}
+} // namespace
+
+bool deleteLine(QSqlDatabase db, int lineId) {
+    QDate month;
+    try {
+        return deleteOnce(db, lineId, month);
+    } catch (const LockBusy&) {
+        throw LockBusy(busyText(db, {month},
+                                QStringLiteral("Позиция не удалена: ничего не изменено. "
+                                               "Повторите удаление немного позже.")));
+    }
 }
 
 std::optional<double> lowestNormPrice(DataModule6& dm, int operationId) {

@@ -15,12 +15,12 @@ void openAll(DataModule6& dm, const QDate& date);
 // Closes and opens the four again with their current parameters.
 void refreshAll(DataModule6& dm);
 
-// Deletes the line and brings the day hours of the day it is on up to date (the worker,
-// shift and date given are where the caller saw it); both are committed together or not at
-// all. A line already deleted elsewhere changes nothing.
-void deleteLine(DataModule6& dm, int lineId, int workerId, int shift, const QDate& date);
+// Deletes the line and brings the hours of the day it is on now up to date (another
+// workstation may have moved it to another worker, shift or date since it was shown); both
+// are committed together or not at all. False when the line was already deleted elsewhere.
+bool deleteLine(DataModule6& dm, int lineId);
 // The same on any connection (each workstation has its own).
-void deleteLine(QSqlDatabase db, int lineId, int workerId, int shift, const QDate& date);
+bool deleteLine(QSqlDatabase db, int lineId);
 
 // The mark a double click gives a line: a confirmed line ("ok", "да") becomes "no",
 // any other becomes "ok".

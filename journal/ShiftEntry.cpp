@@ -8,6 +8,7 @@
 #include "journal/DayHours.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <QSqlQuery>
 #include <tuple>
@@ -50,6 +51,53 @@ void reread(DataModule6& dm, int shift) {
         h->close();
 }
 } // namespace
+
+bool LineValues::operator==(const LineValues& o) const {
+    return workerId == o.workerId && operationId == o.operationId && productId == o.productId &&
+           date == o.date && shift == o.shift && colour == o.colour && kolVo == o.kolVo && brak == o.brak &&
+           time == o.time && std::abs(price - o.price) <= 1e-6 * std::max(1.0, std::abs(price));
+}
+
+LineValues valuesOf(const QSqlRecord& line) {
+    // Numbers may come as exact text (numeric): read through double and round.
+    auto number = [&](const char* name) { return qRound64(line.value(QLatin1String(name)).toDouble()); };
+    LineValues v;
+    v.workerId = int(number("w_id"));
+    v.operationId = int(number("o_id"));
+    v.productId = int(number("i_id"));
+    v.date = line.value(QStringLiteral("data")).toDate();
+    v.shift = int(number("smena"));
+    v.colour = int(number("color"));
+    v.kolVo = number("kol_vo");
+    v.brak = number("brak");
+    v.time = number("time");
+    v.price = line.value(QStringLiteral("cena")).toDouble();
+    return v;
+}
+
+QString describeLine(QSqlDatabase db, int lineId) {
+    QSqlQuery q(db);
+    execBound(
+        q,
+        QStringLiteral(
+            "select (select p.s_caption from cmn_contractor.person p where p.id=s.w_id or "
+            "p.s_code::t_id=s.w_id order by p.id limit 1) as fio, i.marka, v.vid, s.data, s.smena, "
+            "s.kol_vo, s.brak, s.time, s.color from accounts_dep.smena s left join accounts_dep.izdel i "
+            "on i.id=s.i_id left join accounts_dep.oper o on o.id=s.o_id left join "
+            "accounts_dep.vid_oper v on v.id=o.vid where s.id=:id"),
+        {{QStringLiteral("id"), lineId}});
+    if (!q.next()) return QStringLiteral("Позиции больше нет в журнале.");
+    QString text =
+        QStringLiteral("Сейчас в позиции: %1; %2; %3; дата %4, смена %5; кол-во %6, брак %7, время %8")
+            .arg(q.value(0).toString().trimmed(), q.value(1).toString().trimmed(),
+                 q.value(2).toString().trimmed(), q.value(3).toDate().toString(QStringLiteral("dd.MM.yyyy")))
+            .arg(q.value(4).toInt())
+            .arg(q.value(5).toLongLong())
+            .arg(q.value(6).toLongLong())
+            .arg(q.value(7).toLongLong());
+    if (q.value(8).toInt() != 0) text += QStringLiteral(", цвет %1").arg(q.value(8).toInt());
+    return text + QLatin1Char('.');
+}
 
 QString refusal(const Entry& e) {
     const bool incomplete = e.worker.trimmed().isEmpty() || e.operation.trimmed().isEmpty() ||
@@ -99,7 +147,7 @@ QStringList doubts(QSqlDatabase db, const Entry& e) {
 namespace {
 // One attempt of a save; nothing when the line moved to another day between its first read
 // and its lock (then the attempt wrote nothing and is made again).
-std::optional<Outcome> writeOnce(QSqlDatabase db, const Entry& e) {
+std::optional<Outcome> writeOnce(QSqlDatabase db, const Entry& e, LineValues* current) {
     const int colour = e.colour.trimmed().isEmpty() ? 0 : e.colour.trimmed().toInt();
     const bool change = e.tag == ChangeLine;
     // A refusal returns before the commit: the transaction rolls back, and no lock is held
@@ -112,16 +160,24 @@ std::optional<Outcome> writeOnce(QSqlDatabase db, const Entry& e) {
         // date, is read before any lock and locked with the new day in one order, as a delete
         // locks its day before it touches the line; then the line itself is locked and read again.
         std::optional<DayKey> oldDay;
-        auto readOld = [&](bool forUpdate) -> std::optional<DayKey> {
+        auto readOld = [&]() -> std::optional<DayKey> {
             QSqlQuery& old =
-                execKept(db,
-                         QStringLiteral("select w_id, smena, data from accounts_dep.smena where id=:id") +
-                             (forUpdate ? QStringLiteral(" for update") : QString()),
+                execKept(db, QStringLiteral("select w_id, smena, data from accounts_dep.smena where id=:id"),
                          {{QStringLiteral("id"), e.lineId}});
             if (!old.next()) return std::nullopt;
             return DayKey{old.value(0).toInt(), old.value(1).toInt(), old.value(2).toDate()};
         };
-        if (change && !(oldDay = readOld(false))) return Outcome::Gone;
+        // The line as it is now, locked against every other change until the commit.
+        auto lockLine = [&]() -> std::optional<LineValues> {
+            QSqlQuery& line = execKept(
+                db,
+                QStringLiteral("select w_id, smena, data, o_id, i_id, color, kol_vo, brak, time, cena "
+                               "from accounts_dep.smena where id=:id for update"),
+                {{QStringLiteral("id"), e.lineId}});
+            if (!line.next()) return std::nullopt;
+            return valuesOf(line.record());
+        };
+        if (change && !(oldDay = readOld())) return Outcome::Gone;
         const DayKey newDay{e.workerId, e.shift, e.date};
         QList<DayKey> days{newDay};
         if (oldDay && !(*oldDay == newDay)) days << *oldDay;
@@ -131,12 +187,17 @@ std::optional<Outcome> writeOnce(QSqlDatabase db, const Entry& e) {
             locks << DayHours::rowLocks(k.w, k.s, k.d);
         lockKeys(db, locks);
         if (change) {
-            const auto locked = readOld(true);
+            const auto locked = lockLine();
             if (!locked) return Outcome::Gone;
+            // Changed since the dialog read it: nothing is overwritten.
+            if (e.seen && !(*locked == *e.seen)) {
+                if (current) *current = *locked;
+                return Outcome::Stale;
+            }
             // Moved by another workstation in between: its present day is not locked, and
             // locking it now, out of order, could wait in a circle with a delete that holds
             // it. Nothing is written yet: the attempt is given up and made again.
-            if (!(*locked == *oldDay)) return std::nullopt;
+            if (!(DayKey{locked->workerId, locked->shift, locked->date} == *oldDay)) return std::nullopt;
         }
 
         // Identical lines: same worker, operation, product, date, shift and colour; a change
@@ -185,12 +246,12 @@ std::optional<Outcome> writeOnce(QSqlDatabase db, const Entry& e) {
 }
 } // namespace
 
-Outcome write(QSqlDatabase db, const Entry& e) {
+Outcome write(QSqlDatabase db, const Entry& e, LineValues* current) {
     for (;;)
-        if (const auto outcome = writeOnce(db, e)) return *outcome;
+        if (const auto outcome = writeOnce(db, e, current)) return *outcome;
 }
 
-Outcome save(DataModule6& dm, const Entry& e) {
+Outcome save(DataModule6& dm, const Entry& e, LineValues* current) {
     if (const QString why = refusal(e); !why.isEmpty()) {
         messages().error(Caption::Error, why);
         return Outcome::Refused;
@@ -202,8 +263,18 @@ Outcome save(DataModule6& dm, const Entry& e) {
     if (const QString ask = Bounds::question(doubts(dm.ADO_DB(), e));
         !ask.isEmpty() && !messages().question(Bounds::QuestionCaption, ask))
         return Outcome::Refused;
-    const Outcome outcome = write(dm.ADO_DB(), e);
+    LineValues present;
+    Outcome outcome;
+    try {
+        outcome = write(dm.ADO_DB(), e, &present);
+    } catch (const LockBusy&) {
+        // Rolled back whole; the typed values stay in the dialog.
+        messages().error(Caption::Error,
+                         busyText(dm.ADO_DB(), {e.date, e.seen ? e.seen->date : QDate()}, SaveNotDoneText));
+        return Outcome::Busy;
+    }
     switch (outcome) {
+    case Outcome::Busy:
     case Outcome::Refused:
         break;
     case Outcome::Duplicate:
@@ -213,8 +284,23 @@ Outcome save(DataModule6& dm, const Entry& e) {
         reread(dm, e.shift);
         messages().error(Caption::Error, LineGoneMessage);
         break;
-    case Outcome::Saved:
+    case Outcome::Stale: {
+        if (current) *current = present;
+        const QString now = describeLine(dm.ADO_DB(), e.lineId);
         reread(dm, e.shift);
+        messages().error(Caption::Error, ChangedElsewhereMessage + QStringLiteral("\n\n") + now +
+                                             QStringLiteral("\n\n") + ChangedElsewhereHint);
+        break;
+    }
+    case Outcome::Saved:
+        // The line is committed: a failed re-read must not make it look unsaved (saving it
+        // again would only meet the duplicate check). The journal stays closed and is read
+        // again at the next action.
+        try {
+            reread(dm, e.shift);
+        } catch (const DbError&) {
+            messages().error(Caption::Error, SavedNotRereadMessage);
+        }
         break;
     }
     return outcome;

@@ -10,8 +10,10 @@
 // committed together or not at all.
 #include "db/Bounds.h"
 
+#include <optional>
 #include <QDate>
 #include <QSqlDatabase>
+#include <QSqlRecord>
 #include <QString>
 
 class DataModule6;
@@ -25,6 +27,22 @@ inline const QString EmptyLineMessage = QStringLiteral("Нужно завест�
 inline const QString LineGoneMessage =
     QStringLiteral("Позиция уже удалена на другом рабочем месте. Журнал перечитан.");
 
+// A change refused because another workstation changed or moved the line after the dialog
+// read it; followed by the line's present values.
+inline const QString ChangedElsewhereMessage =
+    QStringLiteral("Позиция изменена на другом рабочем месте. Ваши изменения не записаны, журнал перечитан.");
+inline const QString ChangedElsewhereHint = QStringLiteral(
+    "Чтобы всё же записать введённые значения поверх, нажмите «Запись» ещё раз; чтобы оставить "
+    "позицию как есть, нажмите «Отмена».");
+
+inline const QString SavedNotRereadMessage =
+    QStringLiteral("Позиция сохранена, но журнал не удалось перечитать. Он будет перечитан при следующем "
+                   "действии.");
+
+inline const QString SaveNotDoneText =
+    QStringLiteral("Позиция не записана: ничего не записано. Введённые значения остались в окне; "
+                   "повторите запись немного позже.");
+
 // Dialog modes.
 constexpr int NewLine = 1;
 constexpr int ChangeLine = 2;
@@ -37,6 +55,24 @@ constexpr int SmallIntegerDigits = Bounds::SmallIntDigits;
 // True for a paint operation, whose line needs a colour: its kind contains "КРАСКА" in any
 // letter case. The brand takes no part ("Краска ПФ-115" may be painted or not).
 bool isPaint(const QString& kind);
+
+// What a change compares: the line's values as the dialog read them. Another workstation's
+// change of any of them since then refuses the save.
+struct LineValues {
+    int workerId = 0;
+    int operationId = 0;
+    int productId = 0;
+    QDate date;
+    int shift = 0;
+    int colour = 0;
+    qlonglong kolVo = 0;
+    qlonglong brak = 0;
+    qlonglong time = 0;
+    double price = 0;
+    bool operator==(const LineValues& o) const;
+};
+// The values of a journal row (a record of the journal query, or of smena itself).
+LineValues valuesOf(const QSqlRecord& line);
 
 struct Entry {
     int tag = NewLine;
@@ -54,6 +90,8 @@ struct Entry {
     QString colour;
     QDate date;
     int shift = 1; // the journal's shift
+    // For a change: the line as the dialog read it; without it the line is taken as it is.
+    std::optional<LineValues> seen;
 };
 
 // The message that refuses the entry before anything is asked of the server; empty when
@@ -73,16 +111,24 @@ enum class Outcome {
     Refused,   // incomplete, a number that does not fit, or a doubt answered No; nothing written
     Duplicate, // an identical line exists; nothing written
     Gone,      // the line to change no longer exists; nothing written
+    Stale,     // the line was changed elsewhere since it was read; nothing written
+    Busy,      // another workstation held what the save needs past the bound; nothing written
 };
 
 // The database part of a save, on any connection (each workstation has its own): one
 // transaction that counts identical lines and writes the line with its day hours. The
 // entry must have passed refusal(). Shows nothing.
-Outcome write(QSqlDatabase db, const Entry& e);
+// On Stale, `current` (when given) receives the line's present values.
+Outcome write(QSqlDatabase db, const Entry& e, LineValues* current = nullptr);
 
 // What "Запись" does: checks the entry, asks once about its unlikely values (No writes
 // nothing), writes it, tells the user why when it is not written, re-reads the journal query of the shift (on
 // the same row number) and closes the timesheet-by-time queries so they read afresh.
-Outcome save(DataModule6& dm, const Entry& e);
+// On Stale the message shows the line's present values, which `current` (when given)
+// receives: a second save from them is the user's deliberate overwrite.
+Outcome save(DataModule6& dm, const Entry& e, LineValues* current = nullptr);
+
+// The line's present values in words (worker, product, operation, date, shift, numbers).
+QString describeLine(QSqlDatabase db, int lineId);
 
 } // namespace ShiftEntry

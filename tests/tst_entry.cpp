@@ -9,6 +9,7 @@
 #include "db/SqlText.h"
 #include "db/Transaction.h"
 #include "journal/Form11.h"
+#include "journal/Journal.h"
 #include "journal/Pricing.h"
 #include "journal/ShiftEntry.h"
 #include "tests/support/ModalDriver.h"
@@ -16,6 +17,7 @@
 #include "tests/support/TestDb.h"
 
 #include <QAccessible>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 #include <QThread>
@@ -60,6 +62,56 @@ class TestEntry : public QObject {
             {{"w", w}, {"s", shift}, {"m", month}});
     }
     qlonglong lines() { return t->scalar("select count(*) from accounts_dep.smena").toLongLong(); }
+    // Days whose timesheet hours differ from the sum of the journal's lines there (null as 0).
+    qlonglong daysDifferingFromJournal() {
+        QStringList columns;
+        for (int d = 1; d <= 31; ++d)
+            columns << QString("h.d%1").arg(d);
+        return t
+            ->scalar(
+                QString(
+                    "with j as (select w_id, smena, data, sum(time) as t from accounts_dep.smena group by "
+                    "w_id, smena, data), h as (select h.w_id, h.smena, make_date(h.year, h.month, 1) + "
+                    "(d - 1) as data, (array[%1])[d] as t from accounts_dep.h_tabel h, "
+                    "generate_series(1, 31) d where h.smena > 0) "
+                    "select count(*) from j full join h using (w_id, smena, data) "
+                    "where coalesce(j.t, 0) <> coalesce(h.t, 0)")
+                    .arg(columns.join(", ")))
+            .toLongLong();
+    }
+    // Another workstation (a session without a lock bound, as psql would be) holding a lock in
+    // an open transaction until release().
+    QSqlDatabase holderDb;
+    std::unique_ptr<QSqlQuery> holder;
+    void hold(const QString& lockSql) {
+        holderDb = t->openOther("holder");
+        holder = std::make_unique<QSqlQuery>(holderDb);
+        QVERIFY(holder->exec("begin"));
+        QVERIFY2(holder->exec(lockSql), qPrintable(holder->lastError().text()));
+    }
+    void release() {
+        if (!holder) return;
+        holder->exec("commit");
+        holder.reset();
+        holderDb.close();
+        holderDb = QSqlDatabase();
+        QSqlDatabase::removeDatabase("holder");
+    }
+    // The line as a dialog opened on it reads it.
+    ShiftEntry::LineValues seenNow(int line) {
+        QSqlQuery q(t->db());
+        q.prepare("select * from accounts_dep.smena where id=:id");
+        q.bindValue(":id", line);
+        if (!q.exec() || !q.next()) qFatal("line %d not read", line);
+        return ShiftEntry::valuesOf(q.record());
+    }
+    // A change of the line to e's values, as the dialog hands it over.
+    ShiftEntry::Entry changeOf(int line, ShiftEntry::Entry e, std::optional<ShiftEntry::LineValues> seen) {
+        e.tag = ShiftEntry::ChangeLine;
+        e.lineId = line;
+        e.seen = seen;
+        return e;
+    }
     // The operations list's row of an operation, as a pick hands it over.
     QSqlRecord operRow(int oper) {
         Query& q = t->dm().Oper;
@@ -170,6 +222,7 @@ private slots:
         delete journal;
         t.reset();
     }
+    void cleanup() { release(); }
     void init() {
         t->clearData();
         shown.clear();
@@ -450,6 +503,152 @@ private slots:
         QVERIFY(day(5, worker).isNull());
         QCOMPARE(day(6, worker).toInt(), 2);
         QCOMPARE(day(7, worker).toInt(), 1);
+    }
+
+    // Two workstations open the same line; the other one saves first. This one's save is
+    // refused with the line's present values and writes nothing; saving again from those
+    // values is a deliberate overwrite.
+    void aChangeOfALineChangedElsewhereIsRefused_data() {
+        QTest::addColumn<QString>("elsewhere");
+        QTest::newRow("hours changed") << "hours";
+        QTest::newRow("moved to another worker") << "worker";
+        QTest::newRow("moved to another date") << "date";
+    }
+    void aChangeOfALineChangedElsewhereIsRefused() {
+        QFETCH(QString, elsewhere);
+        QCOMPARE(ShiftEntry::save(t->dm(), entry(assembly, tuesday)), Outcome::Saved);
+        const int line = t->scalar("select id from accounts_dep.smena").toInt();
+        const ShiftEntry::LineValues seenHere = seenNow(line);
+
+        auto there = entry(assembly, tuesday, 1, "7");
+        if (elsewhere == "worker") there.workerId = other;
+        if (elsewhere == "date") there.date = tuesday.addDays(1);
+        QSqlDatabase station = t->openOther("station");
+        QCOMPARE(ShiftEntry::write(station, changeOf(line, there, seenNow(line))), Outcome::Saved);
+        const ShiftEntry::LineValues afterThere = seenNow(line);
+
+        auto here = entry(assembly, tuesday);
+        here.kolVo = "20";
+        ShiftEntry::LineValues present;
+        QCOMPARE(ShiftEntry::save(t->dm(), changeOf(line, here, seenHere), &present), Outcome::Stale);
+        QCOMPARE(shown.shown.size(), 1);
+        QVERIFY2(shown.texts()[0].startsWith(ShiftEntry::ChangedElsewhereMessage),
+                 qPrintable(shown.texts()[0]));
+        QVERIFY2(shown.texts()[0].contains("время 7"), qPrintable(shown.texts()[0]));
+        QVERIFY(present == afterThere);
+        QVERIFY(seenNow(line) == afterThere);
+        QCOMPARE(daysDifferingFromJournal(), 0LL);
+
+        shown.clear();
+        QCOMPARE(ShiftEntry::save(t->dm(), changeOf(line, here, present)), Outcome::Saved);
+        QVERIFY(shown.shown.isEmpty());
+        QCOMPARE(seenNow(line).kolVo, 20LL);
+        QCOMPARE(seenNow(line).time, 4LL);
+        QCOMPARE(daysDifferingFromJournal(), 0LL);
+        station.close();
+        QSqlDatabase::removeDatabase("station");
+    }
+
+    // Another workstation moved the line after this one showed it: the delete removes it from
+    // the day it is on now, and no hours stay behind without a line.
+    void aDeleteRecomputesTheDayTheLineIsOnNow_data() {
+        QTest::addColumn<bool>("toAnotherWorker");
+        QTest::addColumn<int>("days");
+        QTest::newRow("moved to another worker") << true << 0;
+        QTest::newRow("moved to another date") << false << 1;
+        QTest::newRow("moved to another worker and date") << true << 2;
+    }
+    void aDeleteRecomputesTheDayTheLineIsOnNow() {
+        QFETCH(bool, toAnotherWorker);
+        QFETCH(int, days);
+        QCOMPARE(ShiftEntry::save(t->dm(), entry(assembly, tuesday, 1, "5")), Outcome::Saved);
+        const int line = t->scalar("select id from accounts_dep.smena").toInt();
+        auto moved = entry(assembly, tuesday.addDays(days), 1, "5");
+        if (toAnotherWorker) moved.workerId = other;
+        QSqlDatabase station = t->openOther("station");
+        QCOMPARE(ShiftEntry::write(station, changeOf(line, moved, std::nullopt)), Outcome::Saved);
+        station.close();
+        QSqlDatabase::removeDatabase("station");
+        QCOMPARE(day(5 + days, toAnotherWorker ? other : worker).toInt(), 5);
+
+        QVERIFY(Journal::deleteLine(t->dm(), line));
+        QCOMPARE(lines(), 0LL);
+        QVERIFY(day(5 + days, toAnotherWorker ? other : worker).isNull());
+        QCOMPARE(daysDifferingFromJournal(), 0LL);
+        QVERIFY(!Journal::deleteLine(t->dm(), line));
+    }
+
+    // Another workstation holds what a change or a delete needs: each gives up within its
+    // bound with one message that says what is busy, writes nothing, keeps the dialog's typed
+    // values, and works once the other side lets go.
+    void aChangeOrDeleteBehindAHeldLockGivesUpWithNothingWritten_data() {
+        QTest::addColumn<QString>("lock");
+        QTest::addColumn<QString>("busy");
+        QTest::newRow("the month being rebuilt")
+            << QString("select pg_advisory_xact_lock(%1, hashtext('2024-3'))")
+                   .arg(int(LockSpace::TimesheetMonth))
+            << "Табель этого месяца сейчас перестраивается на другом рабочем месте.";
+        QTest::newRow("the worker's row being saved")
+            << QString("select pg_advisory_xact_lock(%1, hashtext('%2/1/2024-3'))")
+                   .arg(int(LockSpace::TimesheetRow))
+            << "Эти данные сейчас записываются на другом рабочем месте";
+        QTest::newRow("the line being changed") << "select id from accounts_dep.smena for update"
+                                                << "Эти данные сейчас записываются на другом рабочем месте";
+    }
+    void aChangeOrDeleteBehindAHeldLockGivesUpWithNothingWritten() {
+        QFETCH(QString, lock);
+        QFETCH(QString, busy);
+        QCOMPARE(ShiftEntry::save(t->dm(), entry(assembly, tuesday)), Outcome::Saved);
+        const int line = t->scalar("select id from accounts_dep.smena").toInt();
+        const ShiftEntry::LineValues before = seenNow(line);
+        hold(lock.contains("%2") ? lock.arg(worker) : lock);
+
+        // Through the dialog: refused in words, the typed values stay.
+        dialog->Tag = ShiftEntry::ChangeLine;
+        dialog->LineId = line;
+        dialog->Seen = before;
+        dialog->CurSmena = 1;
+        dialog->SelWId = worker;
+        dialog->SelOId = assembly;
+        dialog->SelIId = product;
+        dialog->SelPrice = 5;
+        dialog->SelVid = "Сборка";
+        dialog->DTimeP->setDate(tuesday);
+        dialog->Edit1->setText("Орлов П. А.");
+        dialog->Edit2->setText("Стол СТ-1; Сборка; Готовая продукция");
+        dialog->Edit3->setText("20");
+        dialog->Edit4->setText("0");
+        dialog->Edit5->clear();
+        dialog->Edit6->setText("6");
+        dialog->setResult(0);
+        dialog->Button1Click();
+        QCOMPARE(shown.shown.size(), 1);
+        QVERIFY2(shown.texts()[0].startsWith(busy), qPrintable(shown.texts()[0]));
+        QVERIFY2(shown.texts()[0].contains("ничего не записано"), qPrintable(shown.texts()[0]));
+        QCOMPARE(dialog->Edit3->text(), QString("20"));
+        QCOMPARE(dialog->Edit6->text(), QString("6"));
+        QCOMPARE(dialog->result(), 0);
+        QVERIFY(seenNow(line) == before);
+
+        try {
+            Journal::deleteLine(t->dm(), line);
+            QFAIL("the delete did not give up");
+        } catch (const LockBusy& e) {
+            QVERIFY2(e.message().startsWith(busy), qPrintable(e.message()));
+            QVERIFY2(e.message().contains("Позиция не удалена"), qPrintable(e.message()));
+        }
+        QCOMPARE(lines(), 1LL);
+        QCOMPARE(day(5, worker).toInt(), 4);
+
+        release();
+        shown.clear();
+        dialog->Button1Click();
+        QVERIFY2(shown.shown.isEmpty(), qPrintable(shown.texts().join('\n')));
+        QCOMPARE(seenNow(line).kolVo, 20LL);
+        QCOMPARE(day(5, worker).toInt(), 6);
+        QVERIFY(Journal::deleteLine(t->dm(), line));
+        QCOMPARE(daysDifferingFromJournal(), 0LL);
+        QVERIFY(day(5, worker).isNull());
     }
 
     void aLineDeletedElsewhereIsNotWrittenBack() {

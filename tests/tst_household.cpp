@@ -6,6 +6,7 @@
 #include "db/Bounds.h"
 #include "db/DataModule6.h"
 #include "db/Instances.h"
+#include "db/Transaction.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TestDb.h"
@@ -14,6 +15,7 @@
 #include "timesheets/Household.h"
 
 #include <QLocale>
+#include <QSqlQuery>
 #include <QTest>
 
 using Household::Record;
@@ -44,6 +46,30 @@ class TestHousehold : public QObject {
         return r;
     }
     int lastRecord() { return t->scalar("select max(id) from accounts_dep.fatigue").toInt(); }
+    // Household days whose timesheet hours differ from the sum of their records (null as 0).
+    qlonglong daysDifferingFromRecords() {
+        QStringList columns;
+        for (int d = 1; d <= 31; ++d)
+            columns << QString("h.d%1").arg(d);
+        return t
+            ->scalar(
+                QString(
+                    "with f as (select id_p as w_id, id_o as i_type, i_night, d_date as data, sum(cnt) as "
+                    "t from accounts_dep.fatigue group by 1, 2, 3, 4), h as (select h.w_id, h.i_type, "
+                    "h.i_night, make_date(h.year, h.month, 1) + (d - 1) as data, (array[%1])[d] as t "
+                    "from accounts_dep.h_tabel h, generate_series(1, 31) d where h.smena = 0) "
+                    "select count(*) from f full join h using (w_id, i_type, i_night, data) "
+                    "where coalesce(f.t, 0) <> coalesce(h.t, 0)")
+                    .arg(columns.join(", ")))
+            .toLongLong();
+    }
+    Household::Seen seenNow(int id) {
+        QSqlQuery q(t->db());
+        q.prepare("select * from accounts_dep.fatigue where id=:id");
+        q.bindValue(":id", id);
+        if (!q.exec() || !q.next()) qFatal("record %d not read", id);
+        return Household::seenOf(q.record());
+    }
     QVariant day(int d, int w, int kind, int night, int month = 3, int year = 2024) {
         return t->scalar(
             QString("select d%1 from accounts_dep.h_tabel where w_id=:w and i_type=:k and i_night=:n "
@@ -213,6 +239,83 @@ private slots:
         QVERIFY(day(5, belova, Household::AveragePieceRate, 0).isNull());
         QCOMPARE(day(6, orlov, Household::HouseholdWorks, 0).toInt(), 6);
         QVERIFY(!Household::remove(t->db(), second));
+    }
+
+    // Another workstation moved or changed a record after this one read it: a change from the
+    // old reading is refused with nothing written; a delete removes it from the day it is on
+    // now. The timesheet stays equal to the records.
+    void recordsChangedElsewhereAreRefusedOrDeletedWhereTheyAreNow_data() {
+        QTest::addColumn<int>("worker");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("hours");
+        QTest::newRow("moved to another worker") << 1 << int(Household::HouseholdWorks) << 8;
+        QTest::newRow("moved to another kind") << 0 << int(Household::AveragePieceRate) << 8;
+        QTest::newRow("hours changed") << 0 << int(Household::HouseholdWorks) << 5;
+    }
+    void recordsChangedElsewhereAreRefusedOrDeletedWhereTheyAreNow() {
+        QFETCH(int, worker);
+        QFETCH(int, kind);
+        QFETCH(int, hours);
+        QVERIFY(Household::save(t->db(), record(orlov, Household::HouseholdWorks, tuesday, 8)));
+        const int id = lastRecord();
+        const Household::Seen seenHere = seenNow(id);
+
+        Record there = record(worker ? belova : orlov, kind, tuesday, hours);
+        there.id = id;
+        there.seen = seenNow(id);
+        QSqlDatabase station = t->openOther("station");
+        QVERIFY(Household::save(station, there));
+        station.close();
+        QSqlDatabase::removeDatabase("station");
+        const Household::Seen afterThere = seenNow(id);
+
+        Record here = record(orlov, Household::HouseholdWorks, tuesday, 2);
+        here.id = id;
+        here.seen = seenHere;
+        try {
+            Household::save(t->db(), here);
+            QFAIL("the change was not refused");
+        } catch (const Household::ChangedElsewhere& changed) {
+            QVERIFY2(changed.message().startsWith("Запись изменена на другом рабочем месте."),
+                     qPrintable(changed.message()));
+            QVERIFY(changed.current() == afterThere);
+        }
+        QVERIFY(seenNow(id) == afterThere);
+        QCOMPARE(daysDifferingFromRecords(), 0LL);
+
+        QVERIFY(Household::remove(t->db(), id));
+        QCOMPARE(t->scalar("select count(*) from accounts_dep.fatigue").toLongLong(), 0LL);
+        QVERIFY(day(5, worker ? belova : orlov, kind, 0).isNull());
+        QCOMPARE(daysDifferingFromRecords(), 0LL);
+    }
+
+    // A save of the month is stuck on another workstation: the average rate gives up within
+    // its bound with the message, changes nothing, and works once the other side lets go.
+    void theAverageRateBehindAStuckSaveGivesUp() {
+        const QDate first(2024, 3, 1);
+        t->addLine(orlov, tableOp, first, 1, 10, 0, 5, 2);
+        QVERIFY(Household::save(t->db(), record(orlov, Household::AveragePieceRate, first, 2)));
+        const int id = lastRecord();
+        QSqlDatabase stuck = t->openOther("stuck");
+        {
+            QSqlQuery q(stuck);
+            QVERIFY(q.exec("begin"));
+            QVERIFY(q.exec(QString("select pg_advisory_xact_lock_shared(%1, hashtext('2024-3'))")
+                               .arg(int(LockSpace::TimesheetMonth))));
+            try {
+                Household::computeAveragePieceRate(t->db(), 3, 2024);
+                QFAIL("the average rate did not give up");
+            } catch (const LockBusy& e) {
+                QVERIFY2(e.message().contains("не рассчитана: ничего не изменено"), qPrintable(e.message()));
+            }
+            QCOMPARE(priceOf(id), 190.0);
+            QVERIFY(q.exec("commit"));
+        }
+        stuck.close();
+        stuck = QSqlDatabase();
+        QSqlDatabase::removeDatabase("stuck");
+        Household::computeAveragePieceRate(t->db(), 3, 2024);
+        QCOMPARE(priceOf(id), 25.0);
     }
 
     void theListDeletesItsCurrentRecordAfterAYes() {

@@ -275,7 +275,7 @@ private slots:
                 "'begin raise exception ''timesheet locked''; end'");
         t->exec("create trigger refuse before update on accounts_dep.h_tabel for each row execute function "
                 "pg_temp.refuse()");
-        QVERIFY_THROWS_EXCEPTION(DbError, Journal::deleteLine(t->dm(), line, worker, 1, march5));
+        QVERIFY_THROWS_EXCEPTION(DbError, Journal::deleteLine(t->dm(), line));
         t->exec("drop trigger refuse on accounts_dep.h_tabel");
         QCOMPARE(t->scalar("select count(*) from accounts_dep.smena").toLongLong(), 1LL);
         QCOMPARE(day(5).toInt(), 4);

@@ -130,7 +130,7 @@ private slots:
              [&] { ShiftEntry::write(db, entry(QDate(2026, 5, 20), "10", juneLine)); }},
             {"move line out of month",
              [&] { ShiftEntry::write(db, entry(june3.addDays(1), "10", mayLine)); }},
-            {"delete line", [&] { Journal::deleteLine(db, mayLine, worker, 1, may10); }},
+            {"delete line", [&] { Journal::deleteLine(db, mayLine); }},
             {"confirm line",
              [&] {
                  QSqlQuery q(db);
@@ -302,7 +302,7 @@ private slots:
         QCOMPARE(ShiftEntry::write(db, moved), ShiftEntry::Outcome::Saved);
         moved.time = "6";
         QCOMPARE(ShiftEntry::write(db, moved), ShiftEntry::Outcome::Saved);
-        Journal::deleteLine(db, line, other, 1, may10);
+        Journal::deleteLine(db, line);
 
         const QList<History::Change> h = History::ofLine(db, line);
         QStringList actions;
@@ -441,7 +441,7 @@ private slots:
     void changesWindowFindsAndRestoresADeletedLine() {
         QCOMPARE(ShiftEntry::write(t->db(), entry(may10)), ShiftEntry::Outcome::Saved);
         const int line = t->scalar("select max(id) from accounts_dep.smena").toInt();
-        Journal::deleteLine(t->db(), line, worker, 1, may10);
+        Journal::deleteLine(t->db(), line);
         ChangesForm w;
         w.From->setDate(QDate(2026, 5, 1));
         w.To->setDate(QDate(2026, 5, 31));

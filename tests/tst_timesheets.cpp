@@ -23,6 +23,7 @@
 #include <QSqlRecord>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 using TimesheetMonth::CellLook;
 
@@ -195,6 +196,62 @@ private slots:
         QCOMPARE(day(6, belova, 1, 3, 2024).toInt(), 3);
         QCOMPARE(t->scalar("select count(*) from accounts_dep.h_tabel where smena=1").toLongLong(), 2);
         QVERIFY(TimesheetMonth::mismatches(t->db(), 3, 2024).isEmpty());
+    }
+
+    // A save of the month is stuck on another workstation (it holds the month shared): the
+    // rebuild gives up within its bound with the message and changes nothing, and the saves
+    // that came after it are not kept waiting behind its request.
+    void aRebuildBehindAStuckSaveGivesUpAndSavesGoOn() {
+        const QDate day5(2024, 3, 5);
+        line(orlov, day5, 1, 4);
+        TimesheetMonth::rebuild(t->db(), 3, 2024);
+        t->exec("update accounts_dep.h_tabel set d5=9");
+        QSqlDatabase stuck = t->openOther("stuck");
+        {
+            QSqlQuery q(stuck);
+            QVERIFY(q.exec("begin"));
+            QVERIFY(q.exec(QString("select pg_advisory_xact_lock_shared(%1, hashtext('2024-3'))")
+                               .arg(int(LockSpace::TimesheetMonth))));
+            try {
+                TimesheetMonth::rebuild(t->db(), 3, 2024);
+                QFAIL("the rebuild did not give up");
+            } catch (const LockBusy& e) {
+                QVERIFY2(e.message().contains("Табель не перестроен: ничего не изменено."),
+                         qPrintable(e.message()));
+            }
+            QCOMPARE(day(5, orlov, 1, 3, 2024).toInt(), 9);
+            ShiftEntry::Entry e;
+            e.workerId = belova;
+            e.operationId = assembly;
+            e.productId = product;
+            e.price = 5;
+            e.worker = "Белова А. С.";
+            e.operation = "Стол СТ-1; Сборка; Готовая продукция";
+            e.kolVo = "2";
+            e.brak = "0";
+            e.time = "3";
+            e.date = day5;
+            QCOMPARE(ShiftEntry::write(t->db(), e), ShiftEntry::Outcome::Saved);
+            QVERIFY(q.exec("commit"));
+        }
+        stuck.close();
+        stuck = QSqlDatabase();
+        QSqlDatabase::removeDatabase("stuck");
+        TimesheetMonth::rebuild(t->db(), 3, 2024);
+        QCOMPARE(day(5, orlov, 1, 3, 2024).toInt(), 4);
+        QCOMPARE(day(5, belova, 1, 3, 2024).toInt(), 3);
+    }
+
+    // The rebuild's progress repaints the window and runs nothing else: no timer (the build
+    // check's statements) and no click can run inside the month's transaction.
+    void aRebuildRunsNoOtherEventInsideItsTransaction() {
+        line(orlov, QDate(2024, 3, 5), 1, 4);
+        bool ran = false;
+        QTimer::singleShot(0, [&] { ran = true; });
+        form->Button1Click();
+        QVERIFY(!ran);
+        QCoreApplication::processEvents();
+        QVERIFY(ran);
     }
 
     void dayCellsAreDrawnByTheirHours_data() {

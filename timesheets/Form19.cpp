@@ -272,8 +272,9 @@ void Form19::Button1Click() {
         }
     } restore{this};
     TimesheetMonth::rebuild(dm.ADO_DB(), month(), year(), [this](int done, int) {
+        // Inside the month's transaction: repaint only, no event runs (no timer, no click).
         PB->setValue(done);
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        PB->repaint();
     });
     Button5Click();
 }

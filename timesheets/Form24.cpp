@@ -118,6 +118,7 @@ int Form24::kind() const {
 void Form24::prepareNew() {
     Tag = 0;
     RecordId = 0;
+    Seen.reset();
     Edit1->clear();
     Edit2->clear();
     Edit6->setText(QStringLiteral("0"));
@@ -131,6 +132,7 @@ void Form24::prepareNew() {
 void Form24::prepareChange(const QSqlRecord& row) {
     Tag = 1;
     RecordId = row.value(QStringLiteral("id")).toInt();
+    Seen = Household::seenOf(row);
     Edit1->setText(row.value(QStringLiteral("fio")).toString().trimmed());
     Edit2->setText(row.value(QStringLiteral("s_caption")).toString());
     Edit6->setText(row.value(QStringLiteral("cnt")).toString());
@@ -178,6 +180,7 @@ Household::Record Form24::record() const {
     r.normPrice = kind() != 0 ? type_work.field(QStringLiteral("price")).toDouble() : 0;
     r.dayOff = DayOff;
     r.night = CBox1->isChecked();
+    if (Tag == 1) r.seen = Seen;
     return r;
 }
 
@@ -200,7 +203,15 @@ void Form24::Button1Click() {
     if (const QString ask = Bounds::question({Bounds::dateDoubt(r.date)});
         !ask.isEmpty() && !messages().question(Bounds::QuestionCaption, ask))
         return;
-    if (!Household::save(db, r)) {
+    bool saved = false;
+    try {
+        saved = Household::save(db, r);
+    } catch (const Household::ChangedElsewhere& changed) {
+        // The typed values stay; saving again writes them over the present record.
+        Seen = changed.current();
+        throw;
+    }
+    if (!saved) {
         messages().error(Caption::Error, QStringLiteral("Запись уже удалена с другого рабочего места."));
         reject();
         return;

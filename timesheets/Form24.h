@@ -26,6 +26,8 @@ public:
     bool DayOff = false;
     int Shift = 1;
     int RecordId = 0;
+    // The record as it was read when the dialog opened for a change.
+    std::optional<Household::Seen> Seen;
 
     Query type_work{QStringLiteral("type_work")};
 

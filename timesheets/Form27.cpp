@@ -225,8 +225,9 @@ void Form27::Button3Click() {
         ~Hide() { pb->hide(); }
     } hide{PB};
     MonthlySheets::rebuildHousehold(the<DataModule6>().ADO_DB(), month(), year(), [this](int done, int) {
+        // Inside the month's transaction: repaint only, no event runs (no timer, no click).
         PB->setValue(done);
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        PB->repaint();
     });
     MonthlySheets::openMonthQuery(the<DataModule6>().ADO_DB(), *cur_query);
 }

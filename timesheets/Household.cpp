@@ -101,14 +101,33 @@ int writeAverageRate(QSqlDatabase db, const QDate& month, const QString& where,
     return q.numRowsAffected();
 }
 
-std::optional<DayKey> readRecord(QSqlDatabase db, int id, bool forUpdate) {
+std::optional<DayKey> readRecord(QSqlDatabase db, int id, bool forUpdate, Household::Seen* seen = nullptr) {
+    QSqlQuery q(db);
+    execBound(
+        q,
+        QStringLiteral("select id_p, id_o, i_night, d_date, id_nom, cnt from accounts_dep.fatigue where "
+                       "id=:id") +
+            (forUpdate ? QStringLiteral(" for update") : QString()),
+        {{QStringLiteral("id"), id}});
+    if (!q.next()) return std::nullopt;
+    if (seen) *seen = Household::seenOf(q.record());
+    return DayKey{q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt(), q.value(3).toDate()};
+}
+
+QString describe(QSqlDatabase db, int id) {
     QSqlQuery q(db);
     execBound(q,
-              QStringLiteral("select id_p, id_o, i_night, d_date from accounts_dep.fatigue where id=:id") +
-                  (forUpdate ? QStringLiteral(" for update") : QString()),
+              QStringLiteral("select (select p.fio from accounts_dep.person p where p.id=f.id_p limit 1), "
+                             "(select i.s_caption from cmn_classifier.item i where i.id=f.id_nom), "
+                             "(select vo.vid from accounts_dep.vid_oper vo where vo.id=f.id_o), f.d_date, "
+                             "f.cnt, f.i_night from accounts_dep.fatigue f where f.id=:id"),
               {{QStringLiteral("id"), id}});
-    if (!q.next()) return std::nullopt;
-    return DayKey{q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt(), q.value(3).toDate()};
+    if (!q.next()) return {};
+    return QStringLiteral("Сейчас в записи: %1; %2; %3; дата %4; часов %5%6.")
+        .arg(q.value(0).toString().trimmed(), q.value(1).toString().trimmed(),
+             q.value(2).toString().trimmed(), q.value(3).toDate().toString(QStringLiteral("dd.MM.yyyy")))
+        .arg(q.value(4).toInt())
+        .arg(q.value(5).toInt() != 0 ? QStringLiteral(", ночные") : QString());
 }
 } // namespace
 
@@ -130,7 +149,21 @@ double price(double normPrice, bool dayOff, bool night) {
     return p;
 }
 
-bool save(QSqlDatabase db, const Record& r) {
+Seen seenOf(const QSqlRecord& row) {
+    Seen s;
+    s.nomId = row.value(QStringLiteral("id_nom")).toInt();
+    s.kind = row.value(QStringLiteral("id_o")).toInt();
+    s.worker = row.value(QStringLiteral("id_p")).toInt();
+    s.night = row.value(QStringLiteral("i_night")).toInt();
+    s.hours = row.value(QStringLiteral("cnt")).toInt();
+    s.date = row.value(QStringLiteral("d_date")).toDate();
+    return s;
+}
+
+namespace {
+// One attempt of a save; nothing when the record moved between its first read and its lock
+// (then nothing was written and the attempt is made again).
+std::optional<bool> saveOnce(QSqlDatabase db, const Record& r) {
     const int night = r.night ? 1 : 0;
     const double p = price(r.normPrice, r.dayOff, r.night);
     Transaction tx(db);
@@ -143,7 +176,21 @@ bool save(QSqlDatabase db, const Record& r) {
     std::sort(days.begin(), days.end());
     for (const DayKey& k : days)
         lockDay(db, k);
-    if (old && !readRecord(db, r.id, true)) return false;
+    if (old) {
+        Seen present;
+        const auto locked = readRecord(db, r.id, true, &present);
+        if (!locked) return false;
+        if (r.seen && !(present == *r.seen))
+            throw ChangedElsewhere(
+                QStringLiteral("Запись изменена на другом рабочем месте. Ваши изменения не "
+                               "записаны.\n\n") +
+                    describe(db, r.id) +
+                    QStringLiteral("\n\nЧтобы всё же записать введённые значения "
+                                   "поверх, нажмите «Записать» ещё раз."),
+                present);
+        // Moved in between: the locks taken are not its days'.
+        if (!(*locked == *old)) return std::nullopt;
+    }
 
     QMap<QString, QVariant> params{{QStringLiteral("nom"), r.nomId},
                                    {QStringLiteral("k"), r.kind},
@@ -180,12 +227,15 @@ bool save(QSqlDatabase db, const Record& r) {
     return true;
 }
 
-bool remove(QSqlDatabase db, int id) {
+std::optional<bool> removeOnce(QSqlDatabase db, int id) {
     Transaction tx(db);
     const auto key = readRecord(db, id, false);
     if (!key) return false;
     lockDay(db, *key);
-    if (!readRecord(db, id, true)) return false;
+    const auto locked = readRecord(db, id, true);
+    if (!locked) return false;
+    // Moved to another worker, kind, night or date in between: the day locked is not its day.
+    if (!(*locked == *key)) return std::nullopt;
     QSqlQuery q(db);
     execBound(q, QStringLiteral("delete from accounts_dep.fatigue where id=:id"),
               {{QStringLiteral("id"), id}});
@@ -193,10 +243,42 @@ bool remove(QSqlDatabase db, int id) {
     tx.commit();
     return true;
 }
+} // namespace
+
+bool save(QSqlDatabase db, const Record& r) {
+    try {
+        for (;;)
+            if (const auto saved = saveOnce(db, r)) return *saved;
+    } catch (const LockBusy&) {
+        throw LockBusy(busyText(db, {r.date, r.seen ? r.seen->date : QDate()},
+                                QStringLiteral("Запись не сохранена: ничего не записано. Введённые значения "
+                                               "остались в окне; повторите немного позже.")));
+    }
+}
+
+bool remove(QSqlDatabase db, int id) {
+    try {
+        for (;;)
+            if (const auto removed = removeOnce(db, id)) return *removed;
+    } catch (const LockBusy&) {
+        throw LockBusy(QStringLiteral("Табель хоз. работ этого дня сейчас занят на другом рабочем месте, и "
+                                      "ожидание превысило допустимое время. Запись не удалена: ничего не "
+                                      "изменено. Повторите немного позже."));
+    }
+}
 
 int computeAveragePieceRate(QSqlDatabase db, int month, int year) {
     Transaction tx(db);
-    lockKey(db, LockSpace::TimesheetMonth, QStringLiteral("%1-%2").arg(year).arg(month));
+    setLockBound(db, RebuildLockSeconds);
+    try {
+        lockKey(db, LockSpace::TimesheetMonth, monthLockKey(year, month));
+    } catch (const LockBusy&) {
+        throw LockBusy(
+            QStringLiteral("Табель этого месяца сейчас занят на другом рабочем месте (записывается "
+                           "позиция или идёт перестроение), и ожидание превысило допустимое время. "
+                           "Средняя сдельная расценка не рассчитана: ничего не изменено. "
+                           "Повторите немного позже."));
+    }
     const int written = writeAverageRate(db, QDate(year, month, 1), QStringLiteral("i_mnth=:m and i_year=:y"),
                                          {{QStringLiteral("m"), month}, {QStringLiteral("y"), year}});
     tx.commit();

@@ -44,7 +44,17 @@ void replaceMonthRows(QSqlDatabase db, int month, int year, const QString& rows,
     const int days = QDate(year, month, 1).daysInMonth();
     const auto params = monthParams(month, year);
     Transaction tx(db);
-    lockKey(db, LockSpace::TimesheetMonth, monthKey(month, year));
+    // A rebuild that cannot have the month within its bound gives up: the saves queued behind
+    // its request then go on.
+    setLockBound(db, RebuildLockSeconds);
+    try {
+        lockKey(db, LockSpace::TimesheetMonth, monthKey(month, year));
+    } catch (const LockBusy&) {
+        throw LockBusy(
+            QStringLiteral("Табель этого месяца сейчас занят на другом рабочем месте (записывается "
+                           "позиция или идёт перестроение), и ожидание превысило допустимое время. "
+                           "Табель не перестроен: ничего не изменено. Повторите немного позже."));
+    }
     QSqlQuery q(db);
     // Compiling the month's insert (JIT) would cost more than running it.
     execBound(q, QStringLiteral("select set_config('jit', 'off', true)"), {});
