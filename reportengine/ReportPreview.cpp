@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGraphicsView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -17,8 +18,10 @@
 #include <QPrintPreviewWidget>
 #include <QProgressDialog>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -233,6 +236,40 @@ void ReportPreview::showEvent(QShowEvent* e) {
     // Through the dialog's own buttons, so the toolbar shows the zoom in use.
     const char* fit = request_.wholePage ? "fitPageAction" : "fitWidthAction";
     if (auto* action = findChild<QAction*>(QLatin1String(fit))) action->trigger();
+    // The widget centres its current page after every re-layout, which shows the middle of a
+    // page taller than the window, or the next page: the view goes back to the top.
+    if (auto* pages = view_ ? view_->findChild<QGraphicsView*>() : nullptr) {
+        pages->installEventFilter(this);
+        pages->viewport()->installEventFilter(this);
+    }
+    QTimer::singleShot(0, this, [this] { showFirstPageTop(); });
+}
+
+void ReportPreview::showFirstPageTop() {
+    auto* pages = view_ ? view_->findChild<QGraphicsView*>() : nullptr;
+    if (!pages) return;
+    view_->setCurrentPage(1);
+    pages->verticalScrollBar()->setValue(pages->verticalScrollBar()->minimum());
+}
+
+bool ReportPreview::eventFilter(QObject* watched, QEvent* e) {
+    if (!userMoved_) {
+        switch (e->type()) {
+        case QEvent::Resize:
+            QTimer::singleShot(0, this, [this] {
+                if (!userMoved_) showFirstPageTop();
+            });
+            break;
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::MouseButtonPress:
+            userMoved_ = true;
+            break;
+        default:
+            break;
+        }
+    }
+    return QPrintPreviewDialog::eventFilter(watched, e);
 }
 
 void ReportPreview::saveClick() {

@@ -74,8 +74,12 @@ signals:
     // The whole report is laid out and shown.
     void layoutFinished();
 
+    // The view stands at the top of page 1: the report's title first.
+    void showFirstPageTop();
+
 protected:
     void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void translateActions();
@@ -96,4 +100,7 @@ private:
     QPrintPreviewWidget* view_ = nullptr;
     QAction* save_ = nullptr;
     bool zoomed_ = false;
+    // Until the user moves the view, every re-layout (maximising, zooming to the width)
+    // returns it to the top of page 1.
+    bool userMoved_ = false;
 };
