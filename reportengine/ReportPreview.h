@@ -74,6 +74,7 @@ signals:
     // The whole report is laid out and shown.
     void layoutFinished();
 
+public:
     // The view stands at the top of page 1: the report's title first.
     void showFirstPageTop();
 
