@@ -74,8 +74,11 @@ void applyToJournal(Role role, Form1& f) {
     enable(f, f.Button2, !(office || masters || warehouse));
     enable(f, f.Button3, !(office || masters || warehouse));
     for (QObject* c : std::initializer_list<QObject*>{f.RadioButton1, f.RadioButton2, f.RadioButton3,
-                                                      f.RadioButton4, f.CBox1, f.Button8, f.DBGrid2, f.DateT})
+                                                      f.RadioButton4, f.CBox1, f.Button8, f.DateT})
         enable(f, c, !office);
+    // The budget office reads the journal: its grid scrolls and selects, and its double click
+    // confirms nothing (mayConfirm).
+    enable(f, f.DBGrid2, true);
     // Open to every role.
     for (QObject* c : std::initializer_list<QObject*>{f.N7->menuAction(), f.N5, f.Button5, f.Button4})
         enable(f, c, true);
@@ -107,7 +110,7 @@ QString code(Role role) {
 }
 
 bool mayConfirm(Role role) {
-    return role != Role::Foreman;
+    return role != Role::Foreman && role != Role::Budget;
 }
 
 } // namespace Access

@@ -37,6 +37,9 @@
 #include <QDir>
 #include <QFont>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 TabelApplication::TabelApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // The windows are laid out for Tahoma 8 pt; Liberation Sans stands in where it is missing.
@@ -47,6 +50,7 @@ TabelApplication::TabelApplication(int& argc, char** argv) : QApplication(argc, 
     font.setPointSize(8);
     setFont(font);
     setApplicationName(QStringLiteral("tabel"));
+    speakRussian(*this);
     // Icon_1 for every window, one image per size (:/Icon_1/16.png ...); the desktop entry of
     // the same name gives the task bar the icon under Wayland too.
     QIcon icon;
@@ -54,6 +58,21 @@ TabelApplication::TabelApplication(int& argc, char** argv) : QApplication(argc, 
         icon.addFile(size.filePath());
     setWindowIcon(icon);
     setDesktopFileName(QStringLiteral("tabel"));
+}
+
+bool speakRussian(QCoreApplication& app) {
+    // Dates, numbers and month names the Russian way, whatever the workstation's locale; and
+    // the toolkit's own dialogs (print, file, colour) in Russian.
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    QLocale::setDefault(russian);
+    auto* qt = new QTranslator(&app);
+    if (qt->load(russian, QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        app.installTranslator(qt);
+        return true;
+    }
+    delete qt;
+    return false;
 }
 
 bool TabelApplication::notify(QObject* receiver, QEvent* event) {

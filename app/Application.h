@@ -11,6 +11,10 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
+// Makes the program Russian whatever the system locale: the default QLocale, and Qt's own
+// Russian translations for the standard dialogs. False when the translations are missing.
+bool speakRussian(QCoreApplication& app);
+
 // The program after the toolkit is up: connects with the command line's database and
 // server, creates the windows, runs them; returns the exit status.
 int runTabel(const QStringList& arguments);

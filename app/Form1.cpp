@@ -51,8 +51,6 @@ bool isWeekend(const QDate& d) {
 Form1::Form1(QWidget* parent) : FormDialog(parent) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Табель"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     auto make = [this](auto* w, const char* name) {
         w->setObjectName(QLatin1String(name));
@@ -109,7 +107,6 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
     ClosedMark = make(new QLabel(this), "ClosedMark");
 
     DBGrid2 = make(new DbGrid, "DBGrid2");
-    DBGrid2->setFixedHeight(523);
     const auto centred = Qt::AlignCenter;
     DBGrid2->setColumns({
         {QStringLiteral("fio"), QStringLiteral("Фамилия И.О."), 250},
@@ -164,6 +161,11 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
     for (QWidget* w : std::initializer_list<QWidget*>{RadioButton1, RadioButton2, RadioButton3, RadioButton4})
         top->addWidget(w);
     top->addSpacing(16);
+    // The date is named by its label.
+    auto* dateLabel = make(new QLabel(QStringLiteral("Дата"), this), "DateLabel");
+    dateLabel->setBuddy(DateT);
+    DateT->setAccessibleName(dateLabel->text());
+    top->addWidget(dateLabel);
     top->addWidget(DateT);
     top->addSpacing(16);
     top->addWidget(CBox1);
@@ -179,9 +181,10 @@ Form1::Form1(QWidget* parent) : FormDialog(parent) {
     layout->setMenuBar(MainMenu1);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addLayout(top);
-    layout->addWidget(DBGrid2);
+    layout->addWidget(DBGrid2, 1);
     layout->addLayout(bottom);
-    setFixedSize(1281, 585 + MainMenu1->sizeHint().height());
+    // 1281 × 585 at first start (the grid 523 high); the grid takes whatever the window gains.
+    makeResizable(QSize(1281, 585 + MainMenu1->sizeHint().height()));
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -299,7 +302,14 @@ void Form1::keyPressEvent(QKeyEvent* e) {
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // Escape is the "Выход" button; Enter presses nothing (no default button here).
+        // Enter presses nothing (no default button here).
+        return;
+    case Qt::Key_Escape:
+        // One Escape too many after closing a list must not end the work: Escape asks first.
+        // "Выход", the menu item and the close box end it without a question.
+        if (e->modifiers() == Qt::NoModifier &&
+            messages().question(QStringLiteral("Выход"), QStringLiteral("Выйти из программы?")))
+            reject();
         return;
     default:
         QDialog::keyPressEvent(e);
@@ -425,7 +435,11 @@ void Form1::Button1Click() {
     f.Seen.reset();
     f.setWindowTitle(QStringLiteral("Заведение новой позиции (11)"));
     f.Tag = ShiftEntry::NewLine;
+    f.SavedId = 0;
     f.exec();
+    // The journal stands on the line just saved (the activation has re-read it), so the keys
+    // that follow act on that line.
+    if (f.SavedId) the<DataModule6>().smenaQuery(CurSmena).locate(QStringLiteral("id"), f.SavedId);
 }
 
 void Form1::Button2Click() {
@@ -461,7 +475,8 @@ void Form1::Button2Click() {
     f.applyPaint();
     f.Edit6Exit();
     f.exec();
-    Catalogue::standOn(q, remembered);
+    // Still on the changed line; on the same row number when it has left this journal.
+    if (!q.locate(QStringLiteral("id"), f.LineId)) Catalogue::standOn(q, remembered);
 }
 
 void Form1::Button3Click() {
@@ -470,16 +485,28 @@ void Form1::Button3Click() {
     const QString id = q.field(QStringLiteral("id")).toString();
     if (id.isEmpty()) return;
     if (refuseClosedMonth()) return;
-    if (messages().question(Caption::Delete, QStringLiteral("Удалить позицию из списка?"))) {
+    const QVariant lineId = q.field(QStringLiteral("id"));
+    const int row = q.recNo();
+    // After the delete the journal stands on the line that takes its place: the next one, or
+    // the one before when it was the last; after No, on the same line.
+    const int below = row < q.recordCount() ? row + 1 : row - 1;
+    const QVariant next = below >= 1 ? q.row(below - 1).value(QStringLiteral("id")) : QVariant();
+    auto standOn = [&q, row](const QVariant& line) {
+        if (line.isNull() || !q.locate(QStringLiteral("id"), line)) Catalogue::standOn(q, row);
+    };
+    if (messages().question(Caption::Delete, Journal::deleteQuestion(q.row(row - 1)))) {
         try {
             Journal::deleteLine(the<DataModule6>(), id.toInt());
         } catch (...) {
             q.reopen();
+            standOn(lineId);
             throw;
         }
         q.reopen();
+        standOn(next);
     } else {
         q.reopen();
+        standOn(lineId);
     }
 }
 
@@ -492,8 +519,9 @@ void Form1::Button8Click() {
 }
 
 void Form1::DBGrid2DblClick() {
-    // The foremen's code cannot confirm lines.
-    if (Access::roleOfCode(LoginText) == Role::Foreman) return;
+    // The foremen's code cannot confirm lines, nor can the budget office, whose journal is
+    // for reading.
+    if (!Access::mayConfirm(Access::roleOfCode(LoginText))) return;
     Query& q = the<DataModule6>().smenaQuery(CurSmena);
     CurQuery = &q;
     if (q.isEmpty()) return;

@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QVBoxLayout>
 
 Form23::Form23(QWidget* parent) : FormDialog(parent) {
@@ -32,10 +33,16 @@ Form23::Form23(QWidget* parent) : FormDialog(parent) {
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Button1);
     buttons->addWidget(Button2);
+    // The box is named by its label, which says what to type.
+    auto* label = new QLabel(QStringLiteral("Введите код доступа"));
+    label->setObjectName(QStringLiteral("Label1"));
+    label->setBuddy(Edit1);
+    Edit1->setAccessibleName(QStringLiteral("Введите код доступа"));
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label);
     layout->addWidget(Edit1);
     layout->addLayout(buttons);
-    setFixedSize(420, 90);
+    setFixedSize(420, 110);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -73,6 +80,9 @@ void Form23::Button1Click() {
     main.N11->setEnabled(role == Role::Full && !main.unavailable.contains(main.N11));
     if (role == Role::None) {
         messages().error(Caption::Error, WrongCodeMessage);
+        // The next try starts from an empty box: a code typed after the wrong one is not appended.
+        Edit1->clear();
+        Edit1->setFocus();
         return;
     }
     DataModule6& dm = the<DataModule6>();

@@ -45,7 +45,7 @@ QHBoxLayout* CatalogueList::layOutInColumn() {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
-    layout->addWidget(DBGrid1);
+    layout->addWidget(DBGrid1, 1);
     layout->addWidget(Edit1);
     layout->addLayout(buttons);
     return buttons;

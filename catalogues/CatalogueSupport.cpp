@@ -26,7 +26,7 @@ void standOn(Query& query, int recNo) {
     if (!query.isEmpty()) query.setRecNo(recNo);
 }
 
-bool searchBoxKey(QKeyEvent* key, Query& query, SearchKeys mode) {
+bool searchBoxKey(QKeyEvent* key, Query& query) {
     switch (key->key()) {
     case Qt::Key_Up:
         query.prior();
@@ -35,23 +35,7 @@ bool searchBoxKey(QKeyEvent* key, Query& query, SearchKeys mode) {
         query.next();
         return true;
     default:
-        break;
-    }
-    if (mode == SearchKeys::ArrowsOnly) return false;
-    switch (key->key()) {
-    case Qt::Key_Backspace:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
         return false;
-    case Qt::Key_Delete: // arrives with a text of its own on some platforms
-        return true;
-    default:
-        // Characters (and the clipboard keys, which carry a control character) edit the box;
-        // keys without a text are the caret and other editing keys.
-        return key->text().isEmpty();
     }
 }
 

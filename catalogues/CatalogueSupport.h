@@ -26,18 +26,10 @@ void applySearch(Query& query, const QString& field, const QString& typed);
 // stands on its last row, an empty list on none.
 void standOn(Query& query, int recNo);
 
-// How a search box treats the keys other than the Up and Down arrows, which always move the
-// list and are consumed.
-enum class SearchKeys {
-    // Only the arrows are taken; every other key edits the box as usual.
-    ArrowsOnly,
-    // The box does no key processing of its own: the caret keys and Delete do nothing,
-    // typed characters, Backspace and the clipboard keys still edit it, and Enter, Escape
-    // and Tab keep their meaning for the window.
-    CharactersOnly,
-};
-// True when the key was consumed.
-bool searchBoxKey(QKeyEvent* key, Query& query, SearchKeys mode);
+// The keys of a search box: Up and Down move the list and are consumed; every other key
+// edits the box as text boxes do (the caret keys, Home, End, Delete, Ctrl+A), or keeps its
+// meaning for the window (Enter, Escape, Tab). True when the key was consumed.
+bool searchBoxKey(QKeyEvent* key, Query& query);
 
 // What a pick hands back to the opener that set the list's Tag: the row's text (trimmed)
 // and its id.

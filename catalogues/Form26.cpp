@@ -92,7 +92,7 @@ bool Form26::Edit1KeyDown(QKeyEvent* key) {
         DBGrid1DblClick();
         return true;
     }
-    return Catalogue::searchBoxKey(key, item, Catalogue::SearchKeys::CharactersOnly);
+    return Catalogue::searchBoxKey(key, item);
 }
 
 void Form26::DBGrid1DblClick() {

@@ -14,7 +14,6 @@ Form3::Form3(QWidget* parent) : CatalogueList(the<DataModule6>().Izdel, parent) 
     Izdel_Smena.setSql(ProductCatalogue::izdelSmenaSql());
     ii_oper.setSql(ProductCatalogue::iiOperSql());
 
-    DBGrid1->setFixedSize(577, 529);
     DBGrid1->setColumns({
         {QStringLiteral("marka"), QStringLiteral("Марка изделия"), 315},
         {QStringLiteral("nom"), QStringLiteral("Номенклатурная группа"), 162},
@@ -26,9 +25,11 @@ Form3::Form3(QWidget* parent) : CatalogueList(the<DataModule6>().Izdel, parent) 
         return ProductCatalogue::massaText(row.value(field));
     });
     Edit1->setMaxLength(254);
+    Edit1->setPlaceholderText(QStringLiteral("Поиск по марке"));
+    Edit1->setAccessibleName(Edit1->placeholderText());
 
     layOutInColumn();
-    setFixedSize(577, 574);
+    makeResizable(QSize(577, 574));
 }
 
 Query& Form3::Izdel() const {
@@ -54,7 +55,7 @@ void Form3::Edit1Change() {
 }
 
 bool Form3::Edit1KeyDown(QKeyEvent* key) {
-    return Catalogue::searchBoxKey(key, Izdel(), Catalogue::SearchKeys::ArrowsOnly);
+    return Catalogue::searchBoxKey(key, Izdel());
 }
 
 void Form3::Button1Click() {

@@ -31,7 +31,6 @@ Form4::Form4(QWidget* parent) : CatalogueList(the<DataModule6>().Oper, parent) {
         {QStringLiteral("oper_vid"), QStringLiteral("oper_vid"), 40, Qt::AlignLeft | Qt::AlignVCenter, false},
         {QStringLiteral("norma"), QStringLiteral("Нормы (шт.)"), 76},
     });
-    DBGrid1->setFixedSize(865, 447);
 
     Button5 = new QPushButton(QStringLiteral("Excel"), this);
     Button5->setObjectName(QStringLiteral("Button5"));
@@ -56,9 +55,9 @@ Form4::Form4(QWidget* parent) : CatalogueList(the<DataModule6>().Oper, parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
-    layout->addWidget(DBGrid1);
+    layout->addWidget(DBGrid1, 1);
     layout->addLayout(bottom);
-    setFixedSize(865, 478);
+    makeResizable(QSize(865, 478));
 
     connect(Button5, &QPushButton::clicked, this, [this] { guarded([this] { Button5Click(); }); });
 }
@@ -113,7 +112,7 @@ void Form4::Edit1Change() {
 }
 
 bool Form4::Edit1KeyDown(QKeyEvent* key) {
-    return Catalogue::searchBoxKey(key, Oper(), Catalogue::SearchKeys::CharactersOnly);
+    return Catalogue::searchBoxKey(key, Oper());
 }
 
 void Form4::DBGrid1DblClick() {

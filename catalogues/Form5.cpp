@@ -18,6 +18,8 @@ Form5::Form5(QWidget* parent) : CatalogueList(the<DataModule6>().Workers, parent
         {QStringLiteral("s_staffpos_hl"), QStringLiteral("Должность"), 300},
     });
     Edit1->setFixedWidth(241);
+    Edit1->setPlaceholderText(QStringLiteral("Поиск по ФИО"));
+    Edit1->setAccessibleName(Edit1->placeholderText());
     Edit1->setMaxLength(254);
     // The search box stands between the buttons and comes last in the tab order.
     setTabOrder(Button4, Edit1);
@@ -34,7 +36,7 @@ Form5::Form5(QWidget* parent) : CatalogueList(the<DataModule6>().Workers, parent
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(DBGrid1, 1);
     layout->addLayout(bottom);
-    setFixedSize(641, 550);
+    makeResizable(QSize(641, 550));
 }
 
 Query& Form5::Workers() const {
@@ -46,7 +48,7 @@ void Form5::Edit1Change() {
 }
 
 bool Form5::Edit1KeyDown(QKeyEvent* key) {
-    return Catalogue::searchBoxKey(key, Workers(), Catalogue::SearchKeys::CharactersOnly);
+    return Catalogue::searchBoxKey(key, Workers());
 }
 
 void Form5::Button1Click() {

@@ -55,8 +55,17 @@ Form7::Form7(QWidget* parent) : CatalogueDialog(parent) {
     line->addWidget(Label2);
     line->addWidget(Edit2);
     line->addStretch();
+    // Every box is named by its label.
+    auto* classLabel = new QLabel(QStringLiteral("Класс"), GroupBox1);
+    classLabel->setObjectName(QStringLiteral("Label3"));
+    classLabel->setMinimumWidth(Label1->sizeHint().width());
+    const std::pair<QLabel*, QWidget*> named[] = {{Label1, Edit1}, {Label2, Edit2}, {classLabel, cb_item}};
+    for (auto [label, box] : named) {
+        label->setBuddy(box);
+        box->setAccessibleName(label->text());
+    }
     auto* classLine = new QHBoxLayout;
-    classLine->addSpacing(Label1->sizeHint().width() + 4);
+    classLine->addWidget(classLabel);
     classLine->addWidget(cb_item);
     classLine->addStretch();
     auto* fields = new QVBoxLayout(GroupBox1);
@@ -94,6 +103,8 @@ bool Form7::Edit2KeyPress(QKeyEvent* key) {
     default:
         break;
     }
+    // Shortcuts (Ctrl+A selects all, the clipboard keys) edit the box as everywhere else.
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
     const QString text = key->text();
     if (text.isEmpty()) return false;
     if (text == QLatin1String(".") || text == QLatin1String(",")) {

@@ -12,10 +12,11 @@ Form8::Form8(QWidget* parent) : CatalogueList(the<DataModule6>().Vid_oper, paren
     setObjectName(QStringLiteral("Form8"));
     setWindowTitle(QStringLiteral("Виды операций (8)"));
 
-    DBGrid1->setFixedSize(334, 529);
     DBGrid1->setColumns({{QStringLiteral("vid"), QStringLiteral("Операции"), 309}});
 
     Edit1->setMaxLength(128);
+    Edit1->setPlaceholderText(QStringLiteral("Поиск по операции"));
+    Edit1->setAccessibleName(Edit1->placeholderText());
     // The window keeps its layout when the box is hidden.
     QSizePolicy policy = Edit1->sizePolicy();
     policy.setRetainSizeWhenHidden(true);
@@ -23,7 +24,7 @@ Form8::Form8(QWidget* parent) : CatalogueList(the<DataModule6>().Vid_oper, paren
     Edit1->setVisible(false);
 
     layOutInColumn()->setSpacing(4);
-    setFixedSize(334, 576);
+    makeResizable(QSize(334, 576));
 }
 
 Query& Form8::Vid_oper() const {
@@ -46,7 +47,7 @@ void Form8::Edit1Change() {
 }
 
 bool Form8::Edit1KeyDown(QKeyEvent* key) {
-    return Catalogue::searchBoxKey(key, Vid_oper(), Catalogue::SearchKeys::CharactersOnly);
+    return Catalogue::searchBoxKey(key, Vid_oper());
 }
 
 void Form8::Button1Click() {

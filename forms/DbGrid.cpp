@@ -4,8 +4,11 @@
 #include <QDateTime>
 #include <QFont>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLocale>
 #include <QSqlField>
+#include <QStyle>
+#include <QToolTip>
 
 QueryGridModel::QueryGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -70,7 +73,17 @@ QVariant QueryGridModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole: {
         const int field = query_->fieldIndex(column.field);
         if (field < 0) return {};
-        QString text = displayText(query_->value(row, field));
+        const QVariant value = query_->value(row, field);
+        if (column.decimals >= 0 && !value.isNull()) {
+            bool number = false;
+            const double n = value.toDouble(&number);
+            if (number) {
+                QLocale locale;
+                locale.setNumberOptions(QLocale::OmitGroupSeparator);
+                return locale.toString(n, 'f', column.decimals);
+            }
+        }
+        QString text = displayText(value);
         // Exact numbers arrive as text with a point: show them in the workstation's format.
         const int type = query_->fields().field(field).metaType().id();
         if (type == QMetaType::Double || type == QMetaType::Float) {
@@ -114,6 +127,15 @@ DbGrid::DbGrid(QWidget* parent) : QTableView(parent), model_(new QueryGridModel(
     horizontalHeader()->setHighlightSections(false);
     setShowGrid(true);
     setWordWrap(false);
+    // Tab and Shift+Tab move between the window's controls; the arrows move in the grid.
+    setTabKeyNavigation(false);
+    // A column the user widens or narrows stays so.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+        const auto& columns = model_->columns();
+        if (applying_ || width <= 0 || column < 0 || column >= columns.size() || isColumnHidden(column))
+            return;
+        keptWidths_[columns[column].field] = width;
+    });
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current, const QModelIndex&) {
                 if (syncing_ || !query() || !current.isValid()) return;
@@ -142,11 +164,53 @@ void DbGrid::setColumns(const QList<GridColumn>& columns) {
 }
 
 void DbGrid::applyWidths() {
+    applying_ = true;
     const auto& columns = model_->columns();
     for (int i = 0; i < columns.size(); ++i) {
-        setColumnWidth(i, columns[i].width);
+        setColumnWidth(i, keptWidths_.value(columns[i].field, columns[i].width));
         setColumnHidden(i, !columns[i].visible);
     }
+    applying_ = false;
+}
+
+QVariantMap DbGrid::keptWidths() const {
+    QVariantMap out;
+    for (auto it = keptWidths_.begin(); it != keptWidths_.end(); ++it)
+        out.insert(it.key(), it.value());
+    return out;
+}
+
+void DbGrid::setKeptWidths(const QVariantMap& widths) {
+    keptWidths_.clear();
+    for (auto it = widths.begin(); it != widths.end(); ++it)
+        if (const int w = it.value().toInt(); w > 0) keptWidths_.insert(it.key(), w);
+    applyWidths();
+}
+
+QString DbGrid::toolTipAt(const QModelIndex& index) const {
+    if (!index.isValid()) return {};
+    const QString own = index.data(Qt::ToolTipRole).toString();
+    if (!own.isEmpty()) return own;
+    const QString text = index.data(Qt::DisplayRole).toString();
+    QFont font = this->font();
+    if (const QVariant f = index.data(Qt::FontRole); f.canConvert<QFont>()) font = f.value<QFont>();
+    // The cell's text margins on both sides, as the style draws them.
+    const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    return QFontMetrics(font).horizontalAdvance(text) + margins > columnWidth(index.column()) ? text
+                                                                                              : QString();
+}
+
+bool DbGrid::viewportEvent(QEvent* e) {
+    if (e->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(e);
+        const QString tip = toolTipAt(indexAt(help->pos()));
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, viewport(), visualRect(indexAt(help->pos())));
+        return true;
+    }
+    return QTableView::viewportEvent(e);
 }
 
 void DbGrid::followQuery(int row) {

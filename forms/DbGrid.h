@@ -6,7 +6,9 @@
 
 #include <functional>
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QTableView>
+#include <QVariantMap>
 
 struct GridColumn {
     QString field;
@@ -14,6 +16,8 @@ struct GridColumn {
     int width = 64; // the toolkit's default column width
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     bool visible = true;
+    // Money and other fixed-point values: shown with this many decimals (-1: as read).
+    int decimals = -1;
 };
 
 class QueryGridModel : public QAbstractTableModel {
@@ -56,6 +60,16 @@ public:
     // Text of a cell as shown (0-based row among the visible rows).
     QString cellText(int row, const QString& field) const;
 
+    // Column widths the user has set, by field; they win over the columns' own widths.
+    QVariantMap keptWidths() const;
+    void setKeptWidths(const QVariantMap& widths);
+
+    // The tooltip of a cell: the model's own, else the whole text when the column cuts it.
+    QString toolTipAt(const QModelIndex& index) const;
+
+protected:
+    bool viewportEvent(QEvent* e) override;
+
 private:
     void followQuery(int row);
     void applyWidths();
@@ -63,4 +77,6 @@ private:
     QueryGridModel* model_;
     QMetaObject::Connection current_;
     bool syncing_ = false;
+    bool applying_ = false;
+    QHash<QString, int> keptWidths_;
 };

@@ -165,9 +165,11 @@ Form11::Form11(QWidget* parent) : FormDialog(parent) {
     setTabOrder(Button4, Edit3);
     setTabOrder(Edit3, Edit6);
     setTabOrder(Edit6, Edit5);
-    setTabOrder(Edit5, DTimeP);
-    setTabOrder(DTimeP, Edit4);
-    setTabOrder(Edit4, Button1);
+    // Reading order, the date last: it would take digits meant for "Брак" (the colour box
+    // between them is disabled for most operations).
+    setTabOrder(Edit5, Edit4);
+    setTabOrder(Edit4, DTimeP);
+    setTabOrder(DTimeP, Button1);
     setTabOrder(Button1, Button2);
 
     connect(Button3, &QPushButton::clicked, this, [this] { guarded([this] { Button3Click(); }); });
@@ -299,7 +301,8 @@ void Form11::Button1Click() {
     e.shift = CurSmena;
     if (Tag == ShiftEntry::ChangeLine) e.seen = Seen;
     ShiftEntry::LineValues present;
-    const auto outcome = ShiftEntry::save(the<DataModule6>(), e, &present);
+    SavedId = 0;
+    const auto outcome = ShiftEntry::save(the<DataModule6>(), e, &present, &SavedId);
     // Changed elsewhere: the typed values stay, and saving again writes them over the present line.
     if (outcome == ShiftEntry::Outcome::Stale) Seen = present;
     if (outcome == ShiftEntry::Outcome::Refused || outcome == ShiftEntry::Outcome::Duplicate ||

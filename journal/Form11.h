@@ -32,6 +32,8 @@ public:
     int LineId = 0;
     // The line as it was read when the dialog opened for a change.
     std::optional<ShiftEntry::LineValues> Seen;
+    // The line the last "Запись" saved (0 when the dialog closed without saving).
+    int SavedId = 0;
 
     QGroupBox* GroupBox1;
     QLabel* Label1;

@@ -6,6 +6,7 @@
 #include "journal/DayHours.h"
 #include "journal/Pricing.h"
 
+#include <QLocale>
 #include <QSqlQuery>
 
 namespace Journal {
@@ -25,6 +26,18 @@ void refreshAll(DataModule6& dm) {
         dm.smenaQuery(shift).close();
     for (int shift = 1; shift <= 4; ++shift)
         dm.smenaQuery(shift).open();
+}
+
+QString deleteQuestion(const QSqlRecord& line) {
+    auto text = [&line](const char* field) { return line.value(QLatin1String(field)).toString().trimmed(); };
+    auto number = [&line](const char* field) {
+        return QLocale().toString(line.value(QLatin1String(field)).toDouble(), 'g', 15);
+    };
+    QString operation = text("vid");
+    if (const QString brand = text("marka"); !brand.isEmpty())
+        operation += QStringLiteral(" (%1)").arg(brand);
+    return QStringLiteral("Удалить позицию из списка?\n\n%1\nОперация: %2\nКол-во: %3, часы: %4")
+        .arg(text("fio"), operation, number("kol_vo"), number("time"));
 }
 
 bool deleteLine(DataModule6& dm, int lineId) {

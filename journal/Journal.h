@@ -22,6 +22,10 @@ bool deleteLine(DataModule6& dm, int lineId);
 // The same on any connection (each workstation has its own).
 bool deleteLine(QSqlDatabase db, int lineId);
 
+// The question before a line is deleted: "Удалить позицию из списка?" and, below it, the line
+// it means (worker, operation, quantity, hours), so a slip of the keys shows whose line it is.
+QString deleteQuestion(const QSqlRecord& line);
+
 // The mark a double click gives a line: a confirmed line ("ok", "да") becomes "no",
 // any other becomes "ok".
 QString toggledMark(const QString& mark);

@@ -148,7 +148,7 @@ QStringList doubts(QSqlDatabase db, const Entry& e) {
 namespace {
 // One attempt of a save; nothing when the line moved to another day between its first read
 // and its lock (then the attempt wrote nothing and is made again).
-std::optional<Outcome> writeOnce(QSqlDatabase db, const Entry& e, LineValues* current) {
+std::optional<Outcome> writeOnce(QSqlDatabase db, const Entry& e, LineValues* current, int* savedId) {
     const int colour = e.colour.trimmed().isEmpty() ? 0 : e.colour.trimmed().toInt();
     const bool change = e.tag == ChangeLine;
     // A refusal returns before the commit: the transaction rolls back, and no lock is held
@@ -223,6 +223,7 @@ std::optional<Outcome> writeOnce(QSqlDatabase db, const Entry& e, LineValues* cu
         v.insert(QStringLiteral("brak"), e.brak.trimmed().toInt());
         v.insert(QStringLiteral("time"), e.time.trimmed().toInt());
         v.insert(QStringLiteral("vvod"), QDate::currentDate());
+        int lineId = e.lineId;
         if (change)
             execKept(
                 db,
@@ -231,30 +232,34 @@ std::optional<Outcome> writeOnce(QSqlDatabase db, const Entry& e, LineValues* cu
                     "brak=:brak, data=:data, smena=:s, color=:color, time=:time, vvod=:vvod, prize=0, "
                     "id_doc=0, id_doc_item=0, f_gds_qty_use=0, id_gds_use=0, id_cons_use=0 where id=:id"),
                 v);
-        else
-            execKept(db,
-                     QStringLiteral(
-                         "insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, data, smena, "
-                         "color, time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, "
-                         "id_cons_use) values(:w, :i, :o, :cena, :kol_vo, :brak, :data, :s, :color, :time, "
-                         ":vvod, 'no', 0, 0, 0, 0, 0, 0)"),
-                     v);
+        else {
+            QSqlQuery& inserted = execKept(
+                db,
+                QStringLiteral(
+                    "insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, data, smena, "
+                    "color, time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, "
+                    "id_cons_use) values(:w, :i, :o, :cena, :kol_vo, :brak, :data, :s, :color, :time, "
+                    ":vvod, 'no', 0, 0, 0, 0, 0, 0) returning id"),
+                v);
+            lineId = inserted.next() ? inserted.value(0).toInt() : 0;
+        }
         Changes::note(db, Changes::journal(newDay.d, newDay.s));
         if (oldDay && !(*oldDay == newDay)) Changes::note(db, Changes::journal(oldDay->d, oldDay->s));
         DayHours::afterSaveLocked(db, newDay.w, newDay.s, newDay.d);
         if (oldDay && !(*oldDay == newDay)) DayHours::recomputeDayLocked(db, oldDay->w, oldDay->s, oldDay->d);
         t.commit();
+        if (savedId) *savedId = lineId;
         return Outcome::Saved;
     }
 }
 } // namespace
 
-Outcome write(QSqlDatabase db, const Entry& e, LineValues* current) {
+Outcome write(QSqlDatabase db, const Entry& e, LineValues* current, int* savedId) {
     for (;;)
-        if (const auto outcome = writeOnce(db, e, current)) return *outcome;
+        if (const auto outcome = writeOnce(db, e, current, savedId)) return *outcome;
 }
 
-Outcome save(DataModule6& dm, const Entry& e, LineValues* current) {
+Outcome save(DataModule6& dm, const Entry& e, LineValues* current, int* savedId) {
     if (const QString why = refusal(e); !why.isEmpty()) {
         messages().error(Caption::Error, why);
         return Outcome::Refused;
@@ -269,7 +274,7 @@ Outcome save(DataModule6& dm, const Entry& e, LineValues* current) {
     LineValues present;
     Outcome outcome;
     try {
-        outcome = write(dm.ADO_DB(), e, &present);
+        outcome = write(dm.ADO_DB(), e, &present, savedId);
     } catch (const LockBusy&) {
         // Rolled back whole; the typed values stay in the dialog.
         messages().error(Caption::Error,

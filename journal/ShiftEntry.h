@@ -119,14 +119,15 @@ enum class Outcome {
 // transaction that counts identical lines and writes the line with its day hours. The
 // entry must have passed refusal(). Shows nothing.
 // On Stale, `current` (when given) receives the line's present values.
-Outcome write(QSqlDatabase db, const Entry& e, LineValues* current = nullptr);
+// A saved line's id goes to savedId.
+Outcome write(QSqlDatabase db, const Entry& e, LineValues* current = nullptr, int* savedId = nullptr);
 
 // What "Запись" does: checks the entry, asks once about its unlikely values (No writes
 // nothing), writes it, tells the user why when it is not written, re-reads the journal query of the shift (on
 // the same row number) and closes the timesheet-by-time queries so they read afresh.
 // On Stale the message shows the line's present values, which `current` (when given)
 // receives: a second save from them is the user's deliberate overwrite.
-Outcome save(DataModule6& dm, const Entry& e, LineValues* current = nullptr);
+Outcome save(DataModule6& dm, const Entry& e, LineValues* current = nullptr, int* savedId = nullptr);
 
 // The line's present values in words (worker, product, operation, date, shift, numbers).
 QString describeLine(QSqlDatabase db, int lineId);

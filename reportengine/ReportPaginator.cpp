@@ -3,6 +3,8 @@
 #include "db/Query.h"
 
 #include <algorithm>
+#include <limits>
+#include <memory>
 #include <QHash>
 #include <QSqlField>
 
@@ -240,12 +242,19 @@ public:
     }
     QLocale locale() const override { return locale_; }
 
-    PageModel run() {
+    // Starts the first page.
+    void begin() {
         model_.setup = d_.page;
+        startPage(true);
+    }
+
+    // Lays out up to `count` more rows, the report's end after the last one; true when done.
+    bool advance(int count) {
+        if (done_) return true;
         const int n = rows_.count();
         const int levels = int(d_.groups.size());
-        startPage(true);
-        for (int r = 0; r < n; ++r) {
+        for (const int end = next_ + std::min(std::max(count, 1), n - next_); next_ < end; ++next_) {
+            const int r = next_;
             int changed = levels; // the outermost group that changes at this row
             if (r == 0) {
                 changed = 0;
@@ -266,6 +275,7 @@ public:
             if (changed < levels) groupHeaders(changed);
             detail();
         }
+        if (next_ < n) return false;
         if (n > 0) {
             row_ = n - 1;
             for (int g = levels - 1; g >= 0; --g)
@@ -277,8 +287,13 @@ public:
             place(*b);
         }
         finishPage();
-        return std::move(model_);
+        done_ = true;
+        return true;
     }
+
+    bool done() const { return done_; }
+    const PageModel& model() const { return model_; }
+    PageModel take() { return std::move(model_); }
 
 private:
     void checkFields() const {
@@ -511,6 +526,8 @@ private:
     QHash<const Node*, ExactSum> exactSums_;
     QHash<const Node*, QString> exactFieldOf_;
     PageModel model_;
+    int next_ = 0; // the next row to lay out
+    bool done_ = false;
     int row_ = -1;
     double y_ = 0;
     bool pageEmpty_ = true;
@@ -522,7 +539,55 @@ private:
 
 PageModel paginate(const Definition& definition, const RowSource& rows, const TextMeasurer& measurer,
                    const QLocale& locale) {
-    return Layouter(definition, rows, measurer, locale).run();
+    Layouter layouter(definition, rows, measurer, locale);
+    layouter.begin();
+    layouter.advance(std::numeric_limits<int>::max());
+    return layouter.take();
+}
+
+struct Layout::Impl {
+    std::unique_ptr<Layouter> layouter;
+    PageModel finished;
+};
+
+Layout::Layout(const Definition& definition, const RowSource& rows, const TextMeasurer& measurer,
+               const QLocale& locale)
+    : impl_(std::make_unique<Impl>()) {
+    impl_->layouter = std::make_unique<Layouter>(definition, rows, measurer, locale);
+    impl_->layouter->begin();
+}
+
+Layout::Layout(PageModel finished) : impl_(std::make_unique<Impl>()) {
+    impl_->finished = std::move(finished);
+}
+
+Layout::~Layout() = default;
+
+bool Layout::advance(int rows) {
+    return !impl_->layouter || impl_->layouter->advance(rows);
+}
+
+void Layout::finish() {
+    advance(std::numeric_limits<int>::max());
+}
+
+bool Layout::done() const {
+    return !impl_->layouter || impl_->layouter->done();
+}
+
+const PageModel& Layout::model() const {
+    return impl_->layouter ? impl_->layouter->model() : impl_->finished;
+}
+
+int Layout::finishedPages() const {
+    const int pages = model().pageCount();
+    return done() ? pages : std::max(0, pages - 1);
+}
+
+bool Layout::firstPageReady(int slice) {
+    while (finishedPages() < 1 && !advance(slice)) {
+    }
+    return finishedPages() >= 1;
 }
 
 } // namespace report

@@ -16,6 +16,7 @@
 #include "reportengine/PageModel.h"
 #include "reportengine/ReportDefinition.h"
 
+#include <memory>
 #include <QLocale>
 #include <QSqlRecord>
 #include <QVariant>
@@ -80,5 +81,36 @@ public:
 // Throws ReportError when the definition reads a field the rows do not have, or was not compiled.
 PageModel paginate(const Definition& definition, const RowSource& rows, const TextMeasurer& measurer,
                    const QLocale& locale = QLocale());
+
+// A report laid out a slice of rows at a time, so its first pages can be shown while the rest
+// is still being laid out; it ends with the same pages as paginate(). The definition, rows and
+// measurer must outlive it.
+class Layout {
+public:
+    // Throws ReportError as paginate() does.
+    Layout(const Definition& definition, const RowSource& rows, const TextMeasurer& measurer,
+           const QLocale& locale = QLocale());
+    // A report already laid out.
+    explicit Layout(PageModel finished);
+    ~Layout();
+    Layout(const Layout&) = delete;
+    Layout& operator=(const Layout&) = delete;
+
+    // Lays out up to `rows` more rows (the report's end after the last); true when done.
+    bool advance(int rows);
+    // Lays out the rest.
+    void finish();
+    bool done() const;
+    // The pages so far; until done() the last of them may still grow.
+    const PageModel& model() const;
+    // Pages that no longer change: every page once done, all but the last before.
+    int finishedPages() const;
+    // Lays out slices of `slice` rows until the first page is complete; false for no pages.
+    bool firstPageReady(int slice = 50);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
 
 } // namespace report

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QSaveFile>
 
 namespace report {
 
@@ -162,37 +163,61 @@ std::pair<int, int> pagesToPrint(const PageModel& model, const QPrinter& printer
 }
 
 void printPages(const PageModel& model, QPrinter& printer) {
+    printPages(model, printer, {});
+}
+
+bool printPages(const PageModel& model, QPrinter& printer, const Progress& progress) {
     QPainter painter(&printer);
     const auto [from, to] = pagesToPrint(model, printer);
     for (int i = from; i <= to; ++i) {
+        if (progress && !progress(i - from, to - from + 1)) {
+            printer.abort();
+            return false;
+        }
         if (i > from) printer.newPage();
         paintPage(model, i, painter);
     }
+    if (progress) progress(to - from + 1, to - from + 1);
+    return true;
 }
 
-bool writePdf(const PageModel& model, const QString& path, const QString& title, QString* error) {
-    {
-        QFile probe(path);
-        if (!probe.open(QIODevice::WriteOnly)) {
-            if (error) *error = probe.errorString();
-            return false;
-        }
-    }
-    QPdfWriter writer(path);
-    writer.setTitle(title);
-    writer.setCreator(QStringLiteral("tabel"));
-    writer.setResolution(600);
-    writer.setPageLayout(layoutOf(model));
-    QPainter painter;
-    if (!painter.begin(&writer)) {
-        if (error) *error = QStringLiteral("PDF не создан");
+bool writePdf(const PageModel& model, const QString& path, const QString& title, QString* error,
+              const Progress& progress) {
+    if (error) error->clear();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error) *error = file.errorString();
         return false;
     }
-    for (int i = 0; i < model.pageCount(); ++i) {
-        if (i > 0) writer.newPage();
-        paintPage(model, i, painter);
+    {
+        QPdfWriter writer(&file);
+        writer.setTitle(title);
+        writer.setCreator(QStringLiteral("tabel"));
+        writer.setResolution(600);
+        writer.setPageLayout(layoutOf(model));
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            file.cancelWriting();
+            if (error) *error = QStringLiteral("PDF не создан");
+            return false;
+        }
+        const int total = model.pageCount();
+        for (int i = 0; i < total; ++i) {
+            if (progress && !progress(i, total)) {
+                painter.end();
+                file.cancelWriting();
+                return false;
+            }
+            if (i > 0) writer.newPage();
+            paintPage(model, i, painter);
+        }
+        painter.end();
+        if (progress) progress(total, total);
     }
-    painter.end();
+    if (!file.commit()) {
+        if (error) *error = file.errorString();
+        return false;
+    }
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "reportengine/PageModel.h"
 #include "reportengine/ReportPaginator.h"
 
+#include <functional>
 #include <memory>
 #include <QFont>
 #include <utility>
@@ -43,7 +44,18 @@ std::pair<int, int> pagesToPrint(const PageModel& model, const QPrinter& printer
 // path).
 void printPages(const PageModel& model, QPrinter& printer);
 
-// Writes the model to a PDF file, replacing it. False with the reason when it cannot.
-bool writePdf(const PageModel& model, const QString& path, const QString& title, QString* error = nullptr);
+// Told of each page done (pages done so far, pages in all) before the next one; false stops
+// the work.
+using Progress = std::function<bool(int done, int total)>;
+
+// Prints the pages the printer asks for, telling `progress`; a stop aborts the print job.
+// False when stopped.
+bool printPages(const PageModel& model, QPrinter& printer, const Progress& progress);
+
+// Writes the model to a PDF file, replacing it. False with the reason when it cannot; false
+// with no reason when `progress` stopped it. The file is written beside its name and takes the
+// name only when complete, so a stopped or failed save leaves the named file as it was.
+bool writePdf(const PageModel& model, const QString& path, const QString& title, QString* error = nullptr,
+              const Progress& progress = {});
 
 } // namespace report

@@ -6,21 +6,30 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGraphicsView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrintPreviewWidget>
+#include <QProgressDialog>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
 
 class PreviewWindowViewer final : public ReportViewer {
 public:
-    void preview(const report::PageModel& model, const PreviewRequest& request) override {
-        ReportPreview preview(model, request, QApplication::activeWindow());
+    void preview(report::Layout& layout, const PreviewRequest& request) override {
+        ReportPreview preview(layout, request, QApplication::activeWindow());
         preview.exec();
     }
 };
@@ -49,7 +58,14 @@ ReportViewer* setReportViewer(ReportViewer* viewer) {
 }
 
 ReportPreview::ReportPreview(const report::PageModel& model, const PreviewRequest& request, QWidget* parent)
-    : QPrintPreviewDialog(parent), model_(model), request_(request) {
+    : ReportPreview(*new report::Layout(model), request, parent) {
+    owned_.reset(layout_);
+}
+
+ReportPreview::~ReportPreview() = default;
+
+ReportPreview::ReportPreview(report::Layout& layout, const PreviewRequest& request, QWidget* parent)
+    : QPrintPreviewDialog(parent), layout_(&layout), request_(request) {
     setObjectName(QStringLiteral("ReportPreview"));
     request_.fileName = safeFileName(request_.fileName);
     setWindowTitle(request.title);
@@ -58,11 +74,18 @@ ReportPreview::ReportPreview(const report::PageModel& model, const PreviewReques
         setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
     // The dialog paints its pages only when it is first shown: the printer is set up before.
-    report::setUpPrinter(model_, *printer());
+    report::setUpPrinter(layout_->model(), *printer());
     printer()->setDocName(QFileInfo(request_.fileName).completeBaseName());
     view_ = findChild<QPrintPreviewWidget*>();
-    connect(this, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* printer) { report::printPages(model_, *printer); });
+    connect(this, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) { paint(*printer); });
+    // The page count sits beside the page number's box.
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        if (QWidget* box = edit->parentWidget())
+            if (auto* label = box->findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly))
+                pageCount_ = label;
+    connect(view_, &QPrintPreviewWidget::previewChanged, this, &ReportPreview::updatePageCount);
+    slicer_.setInterval(0);
+    connect(&slicer_, &QTimer::timeout, this, &ReportPreview::layOutSlice);
 
     save_ = new QAction(style()->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Сохранить в PDF"),
                         this);
@@ -73,6 +96,15 @@ ReportPreview::ReportPreview(const report::PageModel& model, const PreviewReques
         toolbar->addAction(save_);
     }
     translateActions();
+    // Printing goes through the preview's own steps, with their progress.
+    for (QAction* action : findChildren<QAction*>()) {
+        if (action->text() != QStringLiteral("Печать")) continue;
+        print_ = action;
+        disconnect(action, &QAction::triggered, nullptr, nullptr);
+        connect(action, &QAction::triggered, this, &ReportPreview::printClick);
+    }
+    save_->setEnabled(layout_->done());
+    if (print_) print_->setEnabled(layout_->done());
 
     chooseFile = [](QWidget* parent, const QString& suggested) {
         return QFileDialog::getSaveFileName(parent, QStringLiteral("Сохранить отчет"), suggested,
@@ -115,13 +147,129 @@ void ReportPreview::translateActions() {
     }
 }
 
+QString ReportPreview::pageCountText() const {
+    return pageCount_ ? pageCount_->text() : QString();
+}
+
+void ReportPreview::updatePageCount() {
+    if (pageCount_ && !layout_->done()) pageCount_->setText(QStringLiteral("/ …"));
+}
+
+void ReportPreview::paint(QPrinter& printer) {
+    if (!layout_->done()) {
+        // The pages laid out so far (the first one at least).
+        try {
+            layout_->firstPageReady();
+        } catch (const report::ReportError&) {
+            // Reported by the slices.
+        }
+        QPainter painter(&printer);
+        for (int i = 0; i < layout_->finishedPages(); ++i) {
+            if (i > 0) printer.newPage();
+            report::paintPage(layout_->model(), i, painter);
+        }
+        return;
+    }
+    if (!printing_) {
+        report::printPages(layout_->model(), printer);
+        return;
+    }
+    std::unique_ptr<QProgressDialog> dialog;
+    printStopped_ =
+        !report::printPages(layout_->model(), printer, progress(QStringLiteral("Печать отчета…"), dialog));
+}
+
+void ReportPreview::layOutSlice() {
+    // Slices short enough to keep the window answering.
+    QElapsedTimer clock;
+    clock.start();
+    bool done = false;
+    try {
+        while (!(done = layout_->advance(20)) && clock.elapsed() < 30) {
+        }
+    } catch (const report::ReportError& e) {
+        slicer_.stop();
+        messages().error(Caption::Error, e.message());
+        return;
+    }
+    if (!done) return;
+    slicer_.stop();
+    view_->updatePreview();
+    save_->setEnabled(true);
+    if (print_) print_->setEnabled(true);
+    emit layoutFinished();
+}
+
+report::Progress ReportPreview::progress(const QString& text, std::unique_ptr<QProgressDialog>& holder) {
+    holder = std::make_unique<QProgressDialog>(text, QStringLiteral("Отмена"), 0, 1, this);
+    QProgressDialog* dialog = holder.get();
+    dialog->setWindowTitle(request_.title);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setMinimumDuration(300);
+    dialog->setAutoReset(false);
+    return [dialog](int done, int total) {
+        dialog->setMaximum(std::max(total, 1));
+        dialog->setValue(done);
+        // The window answers, and "Отмена" is heard, between pages.
+        QCoreApplication::processEvents();
+        return !dialog->wasCanceled();
+    };
+}
+
+void ReportPreview::printClick() {
+    if (!layout_->done()) return;
+    QPrintDialog dialog(printer(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    printing_ = true;
+    printStopped_ = false;
+    view_->print();
+    printing_ = false;
+    if (!printStopped_) accept();
+}
+
 void ReportPreview::showEvent(QShowEvent* e) {
     QPrintPreviewDialog::showEvent(e);
+    if (!layout_->done() && !slicer_.isActive()) slicer_.start();
+    updatePageCount();
     if (zoomed_) return;
     zoomed_ = true;
     // Through the dialog's own buttons, so the toolbar shows the zoom in use.
     const char* fit = request_.wholePage ? "fitPageAction" : "fitWidthAction";
     if (auto* action = findChild<QAction*>(QLatin1String(fit))) action->trigger();
+    // The widget centres its current page after every re-layout, which shows the middle of a
+    // page taller than the window, or the next page: the view goes back to the top.
+    if (auto* pages = view_ ? view_->findChild<QGraphicsView*>() : nullptr) {
+        pages->installEventFilter(this);
+        pages->viewport()->installEventFilter(this);
+    }
+    QTimer::singleShot(0, this, [this] { showFirstPageTop(); });
+}
+
+void ReportPreview::showFirstPageTop() {
+    auto* pages = view_ ? view_->findChild<QGraphicsView*>() : nullptr;
+    if (!pages) return;
+    view_->setCurrentPage(1);
+    pages->verticalScrollBar()->setValue(pages->verticalScrollBar()->minimum());
+}
+
+bool ReportPreview::eventFilter(QObject* watched, QEvent* e) {
+    if (!userMoved_) {
+        switch (e->type()) {
+        case QEvent::Resize:
+            QTimer::singleShot(0, this, [this] {
+                if (!userMoved_) showFirstPageTop();
+            });
+            break;
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::MouseButtonPress:
+            userMoved_ = true;
+            break;
+        default:
+            break;
+        }
+    }
+    return QPrintPreviewDialog::eventFilter(watched, e);
 }
 
 void ReportPreview::saveClick() {
@@ -133,8 +281,13 @@ void ReportPreview::saveClick() {
 }
 
 bool ReportPreview::savePdf(const QString& path) {
+    if (!layout_->done()) return false;
     QString reason;
-    if (report::writePdf(model_, path, request_.title, &reason)) return true;
+    std::unique_ptr<QProgressDialog> dialog;
+    if (report::writePdf(layout_->model(), path, request_.title, &reason,
+                         progress(QStringLiteral("Сохранение отчета в PDF…"), dialog)))
+        return true;
+    if (reason.isEmpty()) return false; // stopped
     messages().error(Caption::Error,
                      QStringLiteral("Не удалось сохранить отчет в файл %1: %2").arg(path, reason));
     return false;

@@ -15,8 +15,9 @@
 namespace PeriodLines {
 
 // The period's lines summed per `keys` (a list of smena's columns, such as "w_id, i_id, o_id,
-// color"): the keys, kol_vo, brak (64-bit integers), summa (exact numeric) and, with
-// `withPrize`, s_prize (the bonus: premium percent of the amount). Aliased "smena".
+// color") and price: the keys, kol_vo, brak (64-bit integers), summa (exact numeric) and, with
+// `withPrize`, s_prize (the bonus: premium percent of the amount). Aliased "smena"; a key may
+// come in several rows (one per price), so the statements sum these again.
 QString summed(const QString& keys, bool withPrize = false);
 
 // The names the summed lines are joined to: products, operations, operation kinds (outer joins).

@@ -21,8 +21,12 @@ PageModel ReportForm::prepare() {
 }
 
 void ReportForm::preview(const PreviewRequest& request) {
-    const PageModel model = prepare();
-    reportViewer().preview(model, request);
+    // The preview opens on the first page; the rest is laid out while it is shown.
+    const QueryRows rows(reportQuery());
+    const FontMeasurer measurer;
+    Layout layout(QuickRep1, rows, measurer);
+    layout.firstPageReady();
+    reportViewer().preview(layout, request);
 }
 
 void PeriodReport::applyKind(Query& query, int kindIndex) {

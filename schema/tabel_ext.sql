@@ -137,29 +137,46 @@ LANGUAGE sql STABLE AS $$
     SELECT EXISTS (SELECT 1 FROM tabel_ext.closed_month WHERE year = y AND month = m)
 $$;
 
--- The guards run on every write of the three tables, so each is one function with the lock and
--- the look-up inline: the month the row leaves (y1, m1) and the month it comes to (y2, m2).
+-- Makes sure the month (key year * 100 + month) is open for the rest of the transaction: takes
+-- its lock shared and refuses when the month is closed. A month found open is remembered in a
+-- transaction-local setting, so the further rows of the same transaction (the day hours after
+-- the line, a rebuild's hundreds of rows) cost an expression, not a query: the lock held until
+-- the transaction ends keeps it open meanwhile.
+DROP FUNCTION IF EXISTS tabel_ext.hold_open(integer);
+CREATE FUNCTION tabel_ext.hold_open(k integer) RETURNS boolean
+LANGUAGE plpgsql VOLATILE AS $$
+DECLARE
+    done text;
+    locked boolean;
+BEGIN
+    IF k IS NULL OR pg_catalog.current_setting('tabel_ext.open_' || k, true) = 'yes' THEN
+        RETURN true;
+    END IF;
+    locked := pg_catalog.pg_advisory_xact_lock_shared(7010, k) IS NULL;
+    IF EXISTS (SELECT 1 FROM tabel_ext.closed_month WHERE year = k / 100 AND month = k % 100) THEN
+        PERFORM tabel_ext.refuse_closed(k / 100, k % 100, k / 100, k % 100);
+    END IF;
+    done := pg_catalog.set_config('tabel_ext.open_' || k, 'yes', true);
+    RETURN true;
+END
+$$;
+
+-- The guards run on every write of the three tables: the month the row leaves and the month
+-- it comes to must be open. They call hold_open in an assignment, not a PERFORM: an assignment
+-- of a plain expression is evaluated in place, a PERFORM is a query of its own.
 CREATE OR REPLACE FUNCTION tabel_ext.guard_smena() RETURNS trigger
 LANGUAGE plpgsql AS $$
 DECLARE
-    y1 integer; m1 integer; y2 integer; m2 integer;
-    locked boolean; -- the lock is taken as an expression, not a statement: one query less per row
+    ok boolean;
 BEGIN
     IF TG_OP <> 'INSERT' THEN
-        y1 := extract(year FROM OLD.data); m1 := extract(month FROM OLD.data);
+        ok := tabel_ext.hold_open((extract(year FROM OLD.data) * 100 + extract(month FROM OLD.data))::integer);
     END IF;
     IF TG_OP <> 'DELETE' THEN
-        y2 := extract(year FROM NEW.data); m2 := extract(month FROM NEW.data);
+        ok := tabel_ext.hold_open((extract(year FROM NEW.data) * 100 + extract(month FROM NEW.data))::integer);
+        RETURN NEW;
     END IF;
-    IF y1 IS NOT NULL THEN locked := pg_catalog.pg_advisory_xact_lock_shared(7010, y1 * 100 + m1) IS NULL; END IF;
-    IF y2 IS NOT NULL AND (y2 IS DISTINCT FROM y1 OR m2 IS DISTINCT FROM m1) THEN
-        locked := pg_catalog.pg_advisory_xact_lock_shared(7010, y2 * 100 + m2) IS NULL;
-    END IF;
-    IF EXISTS (SELECT 1 FROM tabel_ext.closed_month WHERE (year = y1 AND month = m1) OR (year = y2 AND month = m2)) THEN
-        PERFORM tabel_ext.refuse_closed(y1, m1, y2, m2);
-    END IF;
-    IF TG_OP = 'DELETE' THEN RETURN OLD; END IF;
-    RETURN NEW;
+    RETURN OLD;
 END
 $$;
 
@@ -167,46 +184,34 @@ $$;
 CREATE OR REPLACE FUNCTION tabel_ext.guard_fatigue() RETURNS trigger
 LANGUAGE plpgsql AS $$
 DECLARE
-    y1 integer; m1 integer; y2 integer; m2 integer;
-    locked boolean; -- the lock is taken as an expression, not a statement: one query less per row
+    ok boolean;
 BEGIN
     IF TG_OP <> 'INSERT' THEN
-        y1 := coalesce(extract(year FROM OLD.d_date)::integer, OLD.i_year);
-        m1 := coalesce(extract(month FROM OLD.d_date)::integer, OLD.i_mnth);
+        ok := tabel_ext.hold_open(coalesce(extract(year FROM OLD.d_date)::integer, OLD.i_year) * 100
+                                    + coalesce(extract(month FROM OLD.d_date)::integer, OLD.i_mnth));
     END IF;
     IF TG_OP <> 'DELETE' THEN
-        y2 := coalesce(extract(year FROM NEW.d_date)::integer, NEW.i_year);
-        m2 := coalesce(extract(month FROM NEW.d_date)::integer, NEW.i_mnth);
+        ok := tabel_ext.hold_open(coalesce(extract(year FROM NEW.d_date)::integer, NEW.i_year) * 100
+                                    + coalesce(extract(month FROM NEW.d_date)::integer, NEW.i_mnth));
+        RETURN NEW;
     END IF;
-    IF y1 IS NOT NULL AND m1 IS NOT NULL THEN locked := pg_catalog.pg_advisory_xact_lock_shared(7010, y1 * 100 + m1) IS NULL; END IF;
-    IF y2 IS NOT NULL AND m2 IS NOT NULL AND (y2 IS DISTINCT FROM y1 OR m2 IS DISTINCT FROM m1) THEN
-        locked := pg_catalog.pg_advisory_xact_lock_shared(7010, y2 * 100 + m2) IS NULL;
-    END IF;
-    IF EXISTS (SELECT 1 FROM tabel_ext.closed_month WHERE (year = y1 AND month = m1) OR (year = y2 AND month = m2)) THEN
-        PERFORM tabel_ext.refuse_closed(y1, m1, y2, m2);
-    END IF;
-    IF TG_OP = 'DELETE' THEN RETURN OLD; END IF;
-    RETURN NEW;
+    RETURN OLD;
 END
 $$;
 
 CREATE OR REPLACE FUNCTION tabel_ext.guard_h_tabel() RETURNS trigger
 LANGUAGE plpgsql AS $$
 DECLARE
-    y1 integer; m1 integer; y2 integer; m2 integer;
-    locked boolean; -- the lock is taken as an expression, not a statement: one query less per row
+    ok boolean;
 BEGIN
-    IF TG_OP <> 'INSERT' THEN y1 := OLD.year; m1 := OLD.month; END IF;
-    IF TG_OP <> 'DELETE' THEN y2 := NEW.year; m2 := NEW.month; END IF;
-    IF y1 IS NOT NULL AND m1 IS NOT NULL THEN locked := pg_catalog.pg_advisory_xact_lock_shared(7010, y1 * 100 + m1) IS NULL; END IF;
-    IF y2 IS NOT NULL AND m2 IS NOT NULL AND (y2 IS DISTINCT FROM y1 OR m2 IS DISTINCT FROM m1) THEN
-        locked := pg_catalog.pg_advisory_xact_lock_shared(7010, y2 * 100 + m2) IS NULL;
+    IF TG_OP <> 'INSERT' THEN
+        ok := tabel_ext.hold_open(OLD.year * 100 + OLD.month);
     END IF;
-    IF EXISTS (SELECT 1 FROM tabel_ext.closed_month WHERE (year = y1 AND month = m1) OR (year = y2 AND month = m2)) THEN
-        PERFORM tabel_ext.refuse_closed(y1, m1, y2, m2);
+    IF TG_OP <> 'DELETE' THEN
+        ok := tabel_ext.hold_open(NEW.year * 100 + NEW.month);
+        RETURN NEW;
     END IF;
-    IF TG_OP = 'DELETE' THEN RETURN OLD; END IF;
-    RETURN NEW;
+    RETURN OLD;
 END
 $$;
 
@@ -322,6 +327,8 @@ BEGIN
         RAISE EXCEPTION USING ERRCODE = 'TB003', MESSAGE = 'Закрыть месяц могут полный доступ и бюджетный отдел.';
     END IF;
     PERFORM pg_advisory_xact_lock(7010, y * 100 + m);
+    -- Writes later in this same transaction are checked again.
+    PERFORM pg_catalog.set_config('tabel_ext.open_' || (y * 100 + m), '', true);
     IF tabel_ext.is_month_closed(y, m) THEN
         RETURN;
     END IF;

@@ -662,6 +662,36 @@ private slots:
         QCOMPARE(lines(), 0);
     }
 
+    void tabFollowsTheReadingOrderWithTheDateLast() {
+        // An operation without paint: the colour box is disabled, and two Tabs from the
+        // quantity reach the rejects, never the date.
+        dialog->pickWorker("Орлов П. А.", worker);
+        dialog->pickOperation(operRow(assembly));
+        dialog->applyPaint();
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QVERIFY(!dialog->Edit5->isEnabled());
+        dialog->Button3->setFocus();
+        // The date's Tab steps through its day, month and year before it leaves.
+        QStringList order;
+        QWidget* last = nullptr;
+        for (int i = 0; i < 16 && order.size() < 7; ++i) {
+            QWidget* w = QApplication::focusWidget();
+            if (w != last) {
+                auto* button = qobject_cast<QAbstractButton*>(w);
+                order << (!w->accessibleName().isEmpty() ? w->accessibleName()
+                          : button                       ? button->text()
+                                                         : w->objectName());
+            }
+            last = w;
+            if (order.size() < 7) QTest::keyClick(w, Qt::Key_Tab);
+        }
+        // Back in a box before the dialog goes, so "Запись" stays its default button.
+        dialog->Edit3->setFocus();
+        dialog->hide();
+        QCOMPARE(order, (QStringList{"...", "...", "Кол-во", "Время", "Брак", "Дата", "Запись"}));
+    }
+
     void aLineIsEnteredWithTheKeyboardAlone() {
         // Saturday 9 March 2024, shift 3: the journal's day off and shift price the pick.
         const QDate saturday(2024, 3, 9);

@@ -15,6 +15,7 @@
 #include "timesheets/Household.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -342,6 +343,46 @@ private slots:
         QVERIFY(!list->CBox1->isChecked());
     }
 
+    void pickerKeysOpenTheirLists_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("list");
+        QTest::newRow("worker's ..., Enter") << "Button3" << int(Qt::Key_Return) << "workers";
+        QTest::newRow("worker's ..., F4") << "Button3" << int(Qt::Key_F4) << "workers";
+        QTest::newRow("worker's box, F4") << "Edit1" << int(Qt::Key_F4) << "workers";
+        QTest::newRow("item's ..., Enter") << "Button4" << int(Qt::Key_Enter) << "items";
+        QTest::newRow("item's ..., F4") << "Button4" << int(Qt::Key_F4) << "items";
+        QTest::newRow("item's box, Enter") << "Edit2" << int(Qt::Key_Return) << "items";
+    }
+    void pickerKeysOpenTheirLists() {
+        // As in the shift entry dialog: Enter or F4 on a "..." or its box opens the list, and
+        // never runs "Записать".
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        QFETCH(QString, list);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        auto* w = dialog->findChild<QWidget*>(control);
+        QVERIFY(w);
+        w->setFocus();
+        QString opened;
+        const auto driver = whenModal([&](QWidget* modal) {
+            if (modal == workers)
+                opened = "workers";
+            else if (modal == items)
+                opened = "items";
+            else
+                return false;
+            static_cast<QDialog*>(modal)->reject();
+            return true;
+        });
+        QTest::keyClick(w, Qt::Key(key));
+        stopDriving(driver);
+        dialog->hide();
+        QCOMPARE(opened, list);
+        QCOMPARE(shown.texts(), QStringList());
+    }
+
     void aRecordIsAddedThroughThePickersAndChangedFromTheList() {
         list->DTPcker1->setDate(tuesday);
         list->FormActivate();
@@ -371,6 +412,11 @@ private slots:
         QCOMPARE(list->fatigue.recordCount(), 1);
         QCOMPARE(list->DBGrid1->cellText(0, "fio"), "Белова Анна Сергеевна");
         QCOMPARE(list->DBGrid1->cellText(0, "s_caption"), "Стулья");
+        // Money with two decimals (the columns hold four).
+        for (const char* money : {"price", "summ"})
+            QVERIFY2(
+                QRegularExpression("^[0-9]+\\.[0-9]{2}$").match(list->DBGrid1->cellText(0, money)).hasMatch(),
+                qPrintable(list->DBGrid1->cellText(0, money)));
         QCOMPARE(day(5, belova, Household::HouseholdWorks, 0).toInt(), 6);
         // "Изменить": the record's fields are shown, its night flag fixed; new hours written.
         QString shownName;

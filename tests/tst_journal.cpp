@@ -5,7 +5,9 @@
 #include "db/Instances.h"
 #include "db/Transaction.h"
 #include "journal/DayHours.h"
+#include "journal/Form11.h"
 #include "journal/Journal.h"
+#include "journal/ShiftEntry.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TestDb.h"
@@ -115,7 +117,8 @@ private slots:
         select(one);
         shown.answers = {false};
         form->Button3Click();
-        QCOMPARE(shown.texts(), QStringList{"Удалить позицию из списка?"});
+        QCOMPARE(shown.texts().size(), 1);
+        QCOMPARE(shown.texts()[0].section('\n', 0, 0), QString("Удалить позицию из списка?"));
         QCOMPARE(shown.shown[0].caption, QString("Удаление"));
         QCOMPARE(shown.shown[0].kind, ShownMessage::Question);
         QCOMPARE(t->scalar("select count(*) from accounts_dep.smena").toLongLong(), 3LL);
@@ -138,6 +141,130 @@ private slots:
         QVERIFY(day(5).isNull()); // the day has no hours; the others keep theirs
         QCOMPARE(day(6).toInt(), 5);
         QCOMPARE(rows(), 1LL);
+    }
+
+    // The journal's current line after an add, a change and a delete, with the window shown so
+    // that the entry dialog's return re-reads the journal as it does in use.
+    void currentLineIsTheLineActedOn() {
+        Form11 dialog;
+        registerInstance(&dialog);
+        const int anna = t->addWorker("Андреева Анна");
+        const int boris = t->addWorker("Борисов Борис");
+        const int vera = t->addWorker("Волкова Вера");
+        const int zhukov = t->addWorker("Жуков Илья");
+        const int andreeva = t->addLine(anna, oper, march5, 1, 1, 0, 5, 1);
+        const int borisov = t->addLine(boris, oper, march5, 1, 2, 0, 5, 2);
+        const int volkova = t->addLine(vera, oper, march5, 1, 3, 0, 5, 3);
+        const int orlov = t->addLine(worker, oper, march5, 1, 4, 0, 5, 4); // Орлов, last by name
+        form->today = [d = march5] { return d; };
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        Query& q = *form->DBGrid2->query();
+        auto current = [&q] { return q.field("id").toInt(); };
+        auto selectedRow = [this] { return form->DBGrid2->currentIndex().row() + 1; };
+
+        // Add a line of Жуков: it sorts in the middle (row 4), and the journal stands on it.
+        select(andreeva);
+        whenModal([&](QWidget* w) {
+            if (w != &dialog) return false;
+            dialog.pickWorker("Жуков Илья", zhukov);
+            dialog.SelOId = oper;
+            dialog.SelIId =
+                t->scalar("select i_id from accounts_dep.oper where id=:o", {{"o", oper}}).toInt();
+            dialog.SelPrice = 5;
+            dialog.Edit2->setText("Стеллаж СТ-2000; Сборка; Готовая продукция");
+            dialog.Edit3->setText("7");
+            shown.answers = {true}; // a date far from today is asked about
+            dialog.Button1Click();
+            if (dialog.isVisible()) dialog.reject();
+            return true;
+        });
+        form->Button1Click();
+        const int added =
+            t->scalar("select id from accounts_dep.smena where w_id=:w", {{"w", zhukov}}).toInt();
+        QVERIFY(added > 0);
+        QCOMPARE(current(), added);
+        QCOMPARE(q.recNo(), 4);
+        QCOMPARE(selectedRow(), 4);
+
+        // Borisov's line goes to Яковлева, who sorts last: the journal stays on the changed line.
+        const int yana = t->addWorker("Яковлева Яна");
+        select(borisov);
+        whenModal([&](QWidget* w) {
+            if (w != &dialog) return false;
+            dialog.pickWorker("Яковлева Яна", yana);
+            dialog.Edit3->setText("9");
+            shown.answers = {true};
+            dialog.Button1Click();
+            if (dialog.isVisible()) dialog.reject();
+            return true;
+        });
+        form->Button2Click();
+        QCOMPARE(t->scalar("select w_id from accounts_dep.smena where id=:id", {{"id", borisov}}).toInt(),
+                 yana);
+        QCOMPARE(current(), borisov);
+        QCOMPARE(q.recNo(), 5);
+        QCOMPARE(selectedRow(), 5);
+
+        // Delete the first line: the journal stands on the line that took its place.
+        select(andreeva);
+        shown.answers = {true};
+        form->Button3Click();
+        QCOMPARE(current(), volkova);
+        QCOMPARE(selectedRow(), 1);
+        // Answering No leaves it where it was.
+        select(added);
+        shown.answers = {false};
+        form->Button3Click();
+        QCOMPARE(current(), added);
+        // The last line deleted: the one before it.
+        select(borisov);
+        shown.answers = {true};
+        form->Button3Click();
+        QCOMPARE(current(), orlov);
+        QCOMPARE(selectedRow(), q.recNo());
+        form->hide();
+        unregisterInstance<Form11>();
+    }
+
+    void deleteQuestionNamesTheLine() {
+        const int line = t->addLine(worker, oper, march5, 1, 12, 0, 5, 7);
+        t->addLine(t->addWorker("Андреева Анна"), oper, march5, 1, 3, 0, 5, 2);
+        showDate(march5);
+        select(line);
+        form->Button3Click();
+        QCOMPARE(shown.shown.size(), 1);
+        QCOMPARE(shown.shown[0].caption, QString("Удаление"));
+        const QStringList text = shown.shown[0].text.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(text.value(0), QString("Удалить позицию из списка?"));
+        QCOMPARE(text.mid(1), (QStringList{"Орлов Павел Андреевич", "Операция: Сборка (Стеллаж СТ-2000)",
+                                           "Кол-во: 12, часы: 7"}));
+    }
+
+    void escapeAsksBeforeEndingTheWork() {
+        form->today = [d = march5] { return d; };
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        form->DBGrid2->setFocus();
+        shown.answers = {false};
+        QTest::keyClick(form->DBGrid2, Qt::Key_Escape);
+        QCOMPARE(shown.texts(), QStringList{"Выйти из программы?"});
+        QVERIFY(form->isVisible());
+        shown.answers = {true};
+        QTest::keyClick(form->DBGrid2, Qt::Key_Escape);
+        QVERIFY(!form->isVisible());
+        QCOMPARE(form->result(), int(QDialog::Rejected));
+        // "Выход" and the close box end it without a question.
+        shown.clear();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        form->Button4->click();
+        QVERIFY(!form->isVisible());
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        form->close();
+        QVERIFY(!form->isVisible());
+        QVERIFY(shown.shown.isEmpty());
     }
 
     void activationIsTheShowingAndADialogsReturnOnly() {
@@ -233,10 +360,12 @@ private slots:
         QCOMPARE(form->DBGrid2->model()->index(0, 10).data(Qt::ForegroundRole).value<QColor>(),
                  QColor(255, 0, 0));
 
-        // Foremen cannot confirm.
-        form->LoginText = "foreman";
-        form->DBGrid2DblClick();
-        QCOMPARE(mark(first), QString("no"));
+        // Foremen cannot confirm, nor can the budget office, whose grid is for reading.
+        for (const char* code : {"foreman", "budget"}) {
+            form->LoginText = code;
+            form->DBGrid2DblClick();
+            QCOMPARE(mark(first), QString("no"));
+        }
     }
 
     void saveWritesTheDayAndCreatesTheRowOnce() {

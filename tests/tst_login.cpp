@@ -9,6 +9,7 @@
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TestDb.h"
 
+#include <QLabel>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -98,19 +99,10 @@ private slots:
     void roleDecidesTheJournalControls_data() {
         QTest::addColumn<QString>("code");
         QTest::addColumn<QStringList>("disabled");
-        const QStringList journal{"Button1",
-                                  "Button2",
-                                  "Button3",
-                                  "Button8",
-                                  "RadioButton1",
-                                  "RadioButton2",
-                                  "RadioButton3",
-                                  "RadioButton4",
-                                  "CBox1",
-                                  "DateT",
-                                  "DBGrid2",
-                                  "N2",
-                                  "N9"};
+        // The budget office's grid stays enabled: it scrolls and selects, and confirms nothing.
+        const QStringList journal{"Button1",      "Button2",      "Button3",      "Button8",
+                                  "RadioButton1", "RadioButton2", "RadioButton3", "RadioButton4",
+                                  "CBox1",        "DateT",        "N2",           "N9"};
         QTest::newRow("full access") << "63175204" << QStringList{};
         QTest::newRow("full access, short code") << "5938" << QStringList{};
         QTest::newRow("budget office") << "budget" << journal;
@@ -174,6 +166,39 @@ private slots:
         const Enabled seen = logIn("5938", &journalShown);
         QVERIFY(journalShown);
         QCOMPARE(seen["N11"], true);
+        QCOMPARE(shown.shown.size(), 1);
+    }
+
+    void wrongCodeLeavesAnEmptyBoxForTheNextTry() {
+        // The box says what to type, and is named by that label.
+        QLabel* label = nullptr;
+        for (QLabel* l : form23->findChildren<QLabel*>())
+            if (l->buddy() == form23->Edit1) label = l;
+        QVERIFY(label);
+        QCOMPARE(label->text(), QString("Введите код доступа"));
+        QCOMPARE(form23->Edit1->accessibleName(), label->text());
+
+        form23->show();
+        QVERIFY(QTest::qWaitForWindowActive(form23));
+        form23->Edit1->setFocus();
+        QTest::keyClicks(form23->Edit1, "5939");
+        QTest::keyClick(form23->Edit1, Qt::Key_Return);
+        QCOMPARE(shown.texts(), QStringList{"Введены неверные данные."});
+        QCOMPARE(form23->Edit1->text(), QString());
+        QVERIFY(form23->Edit1->hasFocus());
+        // The right code typed next is the whole text of the box.
+        bool journalShown = false;
+        const auto driver = whenModal([&](QWidget* w) {
+            if (w != form1) return false;
+            journalShown = true;
+            form1->reject();
+            return true;
+        });
+        QTest::keyClicks(form23->Edit1, "5938");
+        QTest::keyClick(form23->Edit1, Qt::Key_Return);
+        stopDriving(driver);
+        QVERIFY(journalShown);
+        QCOMPARE(form1->LoginText, QString("5938"));
         QCOMPARE(shown.shown.size(), 1);
     }
 

@@ -44,6 +44,15 @@ void pgcluster(const QString& command) {
 // On a thread of its own (the test's thread is inside the save): waits until the program's
 // backend sleeps in the trigger the case put in its way, then cuts it off, by terminating the
 // backend or by stopping the server. Nothing can let the sleeping save go on meanwhile.
+
+// The first line of every message (the delete question names its line below it).
+static QStringList firstLines(const QStringList& texts) {
+    QStringList out;
+    for (const QString& t : texts)
+        out << t.section(u'\n', 0, 0);
+    return out;
+}
+
 class Cutter {
 public:
     enum How { Terminate, StopServer };
@@ -282,7 +291,7 @@ private slots:
         QVERIFY(form->DBGrid2->query()->locate("id", line));
         shown.answers = {true};
         form->Button3->click();
-        QCOMPARE(shown.texts(), QStringList{"Удалить позицию из списка?"});
+        QCOMPARE(firstLines(shown.texts()), QStringList{"Удалить позицию из списка?"});
         QCOMPARE(lines(), 0LL);
         QVERIFY(day5().isNull());
         QCOMPARE(gridRows(), 0);
@@ -315,7 +324,7 @@ private slots:
         } else if (action == "delete") {
             shown.answers = {true};
             form->Button3->click();
-            QCOMPARE(shown.texts(), QStringList{"Удалить позицию из списка?"});
+            QCOMPARE(firstLines(shown.texts()), QStringList{"Удалить позицию из списка?"});
             shown.clear();
             QCOMPARE(lines(), 0LL);
             QVERIFY(day5().isNull());
@@ -427,7 +436,7 @@ private slots:
         QVERIFY(form->DBGrid2->query()->locate("id", line));
         shown.answers = {true};
         form->Button3->click();
-        QCOMPARE(shown.texts(), QStringList{"Удалить позицию из списка?"});
+        QCOMPARE(firstLines(shown.texts()), QStringList{"Удалить позицию из списка?"});
         QCOMPARE(lines(), 0LL);
         QVERIFY(day5().isNull());
     }

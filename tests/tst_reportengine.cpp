@@ -5,9 +5,14 @@
 #include "reportengine/ReportDefinition.h"
 #include "reportengine/ReportPaginator.h"
 #include "reportengine/ReportPainter.h"
+#include "reportengine/ReportPreview.h"
+#include "tests/support/RecordingMessages.h"
 
 #include <QPrinter>
+#include <QPrintPreviewWidget>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -108,10 +113,35 @@ Definition grouped(int levels, double headerHeight, double groupHeader, double d
     return d;
 }
 
+// Whether two models place the same bands and texts at the same places.
+bool samePages(const PageModel& a, const PageModel& b) {
+    if (a.pageCount() != b.pageCount()) return false;
+    for (int i = 0; i < a.pageCount(); ++i) {
+        const Page& p = a.pages[i];
+        const Page& q = b.pages[i];
+        if (p.bandNames() != q.bandNames() || p.textsOf() != q.textsOf()) return false;
+        if (p.fills.size() != q.fills.size() || p.lines.size() != q.lines.size()) return false;
+        for (std::size_t k = 0; k < p.bands.size(); ++k)
+            if (p.bands[k].rect != q.bands[k].rect || p.bands[k].row != q.bands[k].row) return false;
+    }
+    return true;
+}
+
+// `count` rows in groups of 7 under groups of 50.
+QList<QVariantList> manyRows(int count) {
+    QList<QVariantList> rows;
+    for (int i = 0; i < count; ++i)
+        rows.append(QVariantList{QStringLiteral("A%1").arg(i / 50, 3, 10, QLatin1Char('0')),
+                                 QStringLiteral("a%1").arg(i / 7, 4, 10, QLatin1Char('0')), i});
+    return rows;
+}
+
 } // namespace
 
 class TestReportEngine : public QObject {
     Q_OBJECT
+
+    RecordingMessages shown;
 
 private slots:
     void expressionsPrintWhatTheLayoutsExpect_data() {
@@ -663,6 +693,126 @@ private slots:
             numbers << (words.isEmpty() ? QString() : words.last());
         }
         QCOMPARE(numbers, pageNumbers);
+    }
+
+    // ---- A long report in slices ----------------------------------------------------------
+
+    void aLayoutInSlicesEndsWithTheWholeReportsPages_data() {
+        QTest::addColumn<int>("slice");
+        QTest::newRow("one row at a time") << 1;
+        QTest::newRow("13 rows") << 13;
+        QTest::newRow("more than the report") << 5000;
+    }
+    void aLayoutInSlicesEndsWithTheWholeReportsPages() {
+        QFETCH(int, slice);
+        const Definition d = grouped(2, 20, 6, 5, 6);
+        const ListRows rows({"g1", "g2", "v"}, manyRows(600));
+        const FixedMeasurer measurer;
+        const PageModel whole = paginate(d, rows, measurer);
+        QVERIFY(whole.pageCount() > 10);
+        Layout layout(d, rows, measurer);
+        QVERIFY(layout.firstPageReady(slice));
+        // The first page is complete before the rest is laid out.
+        QCOMPARE(layout.done(), slice >= 600);
+        QVERIFY(layout.finishedPages() >= 1);
+        QVERIFY(layout.finishedPages() < whole.pageCount() || layout.done());
+        QCOMPARE(layout.model().pages[0].bandNames(), whole.pages[0].bandNames());
+        QCOMPARE(layout.model().pages[0].textsOf(), whole.pages[0].textsOf());
+        // A few slices more, then the rest at once.
+        for (int i = 0; i < 3; ++i)
+            layout.advance(slice);
+        layout.finish();
+        QVERIFY(layout.done());
+        QVERIFY(samePages(layout.model(), whole));
+    }
+
+    void thePreviewOpensOnItsFirstPageWhileTheRestIsLaidOut() {
+        const Definition d = grouped(2, 20, 6, 5, 6);
+        const ListRows rows({"g1", "g2", "v"}, manyRows(3000));
+        const FixedMeasurer measurer;
+        const PageModel whole = paginate(d, rows, measurer);
+        Layout layout(d, rows, measurer);
+        ReportPreview preview(layout, {QStringLiteral("Отчет"), QStringLiteral("Отчет.pdf"), false});
+        QSignalSpy finished(&preview, &ReportPreview::layoutFinished);
+        preview.show();
+        // Shown on page 1 with the count not yet known; nothing to print or save yet.
+        QVERIFY(!layout.done());
+        QCOMPARE(preview.view()->pageCount(), layout.finishedPages());
+        QVERIFY(preview.view()->pageCount() >= 1);
+        QCOMPARE(preview.pageCountText(), QStringLiteral("/ …"));
+        QVERIFY(!preview.saveAction()->isEnabled());
+        QVERIFY(!preview.printAction()->isEnabled());
+        // The rest is laid out between the window's events.
+        QVERIFY(finished.wait());
+        QVERIFY(layout.done());
+        QVERIFY(samePages(layout.model(), whole));
+        QCOMPARE(preview.view()->pageCount(), whole.pageCount());
+        QCOMPARE(preview.pageCountText(), QStringLiteral("/ %1").arg(whole.pageCount()));
+        QVERIFY(preview.saveAction()->isEnabled());
+        QVERIFY(preview.printAction()->isEnabled());
+    }
+
+    void aStoppedSaveLeavesTheFileAsItWas_data() {
+        QTest::addColumn<int>("stopAfter"); // pages saved before "Отмена" is pressed; -1 never
+        QTest::newRow("stopped at once") << 0;
+        QTest::newRow("stopped after three pages") << 3;
+        QTest::newRow("saved") << -1;
+    }
+    void aStoppedSaveLeavesTheFileAsItWas() {
+        QFETCH(int, stopAfter);
+        const PageModel m =
+            paginate(grouped(2, 20, 6, 5, 6), ListRows({"g1", "g2", "v"}, manyRows(600)), FixedMeasurer());
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Отчет.pdf");
+        {
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("old report");
+        }
+        ReportPreview preview(m, {QStringLiteral("Отчет"), QStringLiteral("Отчет.pdf"), false});
+        // "Отмена" of the progress window, pressed once `stopAfter` pages are saved.
+        int pages = 0;
+        QTimer presser;
+        presser.setInterval(0);
+        connect(&presser, &QTimer::timeout, [&] {
+            auto* progress = preview.findChild<QProgressDialog*>();
+            if (!progress || stopAfter < 0 || progress->value() < stopAfter) return;
+            pages = progress->value();
+            for (QPushButton* b : progress->findChildren<QPushButton*>())
+                if (b->text() == QStringLiteral("Отмена")) b->click();
+            presser.stop();
+        });
+        presser.start();
+        const bool saved = preview.savePdf(path);
+        QCOMPARE(saved, stopAfter < 0);
+        QVERIFY(shown.shown.isEmpty());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray content = file.readAll();
+        if (saved) {
+            QVERIFY(content.startsWith("%PDF"));
+        } else {
+            QCOMPARE(pages, stopAfter);
+            QCOMPARE(content, QByteArray("old report"));
+        }
+        // Nothing else is left in the folder.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Отчет.pdf")});
+    }
+
+    void aStoppedPrintEndsTheJob() {
+        const PageModel m =
+            paginate(grouped(2, 20, 6, 5, 6), ListRows({"g1", "g2", "v"}, manyRows(600)), FixedMeasurer());
+        QTemporaryDir dir;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath("printed.pdf"));
+        setUpPrinter(m, printer);
+        QList<int> told;
+        QVERIFY(!printPages(m, printer, [&](int done, int total) {
+            told << done;
+            return total == m.pageCount() && done < 2;
+        }));
+        QCOMPARE(told, (QList<int>{0, 1, 2}));
     }
 };
 

@@ -7,15 +7,18 @@
 #include "reports/Form17.h"
 #include "reports/Form20.h"
 #include "reports/Form21.h"
+#include "reports/SummaryReports.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/RecordingViewer.h"
 #include "tests/support/TestDb.h"
 
 #include <memory>
 #include <QFileInfo>
+#include <QGraphicsView>
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -328,6 +331,132 @@ private slots:
         form21->i_Report.close();
     }
 
+    // Every period statement sums the period's lines before it joins names to them. Grouping the
+    // joined lines themselves, with the same rules for empty values, gives the same rows.
+    void everyPeriodStatementHasTheRowsOfItsLinesGroupedDirectly_data() {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("direct");
+        QTest::addColumn<QStringList>("fields");
+        const QString lines =
+            QStringLiteral("from accounts_dep.smena left join accounts_dep.izdel on izdel.id=smena.i_id "
+                           "left join accounts_dep.oper on oper.id=smena.o_id "
+                           "left join accounts_dep.vid_oper on vid_oper.id=oper.vid ");
+        const QString person =
+            QStringLiteral("left join lateral (select p.s_caption from cmn_contractor.person p where "
+                           "p.s_code::integer=smena.w_id order by p.id limit 1) person on true ");
+        const QString period = QStringLiteral("where smena.data<:data2 and smena.data>=:data1 ");
+        const QString good = QStringLiteral("(coalesce(kol_vo,0)-coalesce(brak,0))");
+        QTest::newRow("report by workers")
+            << Form16::sql()
+            << "select coalesce(person.s_caption, smena.w_id::text, '') fio, smena.w_id, sum(" + good +
+                   ")::numeric as kolvo, sum(" + good +
+                   "*smena.cena::numeric) as summa, vid_oper.vid, izdel.nom, oper.naimen, smena.color " +
+                   lines + person + period +
+                   "group by fio, smena.w_id, izdel.nom, oper.naimen, vid_oper.vid, smena.color"
+            << QStringList{"fio", "w_id", "nom", "naimen", "vid", "color", "kolvo", "summa"};
+        QTest::newRow("report by products")
+            << Form17::sql()
+            << "select sum(" + good +
+                   ")::numeric as kolvo, vid_oper.vid, izdel.nom, oper.naimen, smena.color, "
+                   "round((izdel.massa*sum(" +
+                   good + "))::numeric,2) as mass " + lines + period +
+                   "group by izdel.nom, smena.color, oper.naimen, vid_oper.vid, izdel.massa"
+            << QStringList{"nom", "color", "naimen", "vid", "kolvo", "mass"};
+        QTest::newRow("detailed report by workers")
+            << Form20::sql()
+            << "select coalesce(person.s_caption, smena.w_id::text, '') fio, smena.w_id, izdel.marka, "
+               "vid_oper.vid, "
+               "oper.naimen, sum(coalesce(kol_vo,0))::numeric as kolvo, sum(coalesce(brak,0)) as brk, sum(" +
+                   good + "*smena.cena::numeric) as summa, smena.color, round(sum(prize*" + good +
+                   "*smena.cena/100)::numeric, 6) as s_prize " + lines + person + period +
+                   "group by fio, smena.w_id, marka, vid_oper.vid, oper.naimen, smena.color"
+            << QStringList{"fio",   "w_id",  "marka", "vid",   "naimen",
+                           "color", "kolvo", "brk",   "summa", "s_prize"};
+        QTest::newRow("detailed report by products")
+            << Form21::sql()
+            << "select izdel.marka, vid_oper.vid vid, oper.naimen, izdel.nom, "
+               "sum(coalesce(kol_vo,0))::numeric as "
+               "kolvo, sum(coalesce(brak,0)) as brk, sum(" +
+                   good +
+                   "*smena.cena::numeric) as summa, smena.color, "
+                   "round((izdel.massa*sum(coalesce(kol_vo,0)))::numeric,2) as mass " +
+                   lines + period + "group by izdel.nom, marka, vid_oper.vid, oper.naimen, smena.color, massa"
+            << QStringList{"nom", "marka", "vid", "naimen", "color", "kolvo", "brk", "summa", "mass"};
+        QTest::newRow("product summary workbook")
+            << SummaryReports::xlsRepSql()
+            << "select sum(" + good +
+                   ")::numeric as kolvo, vid_oper.vid, izdel.nom, oper.naimen, smena.color, "
+                   "izdel.massa*sum(" +
+                   good + ") as mass " + lines + period +
+                   "group by izdel.nom, smena.color, oper.naimen, vid_oper.vid, izdel.massa"
+            << QStringList{"nom", "color", "naimen", "vid", "kolvo", "mass"};
+    }
+    void everyPeriodStatementHasTheRowsOfItsLinesGroupedDirectly() {
+        QFETCH(QString, statement);
+        QFETCH(QString, direct);
+        QFETCH(QStringList, fields);
+        const int a = db->addWorker(QStringLiteral("Иванов И.И."));
+        const int b = db->addWorker(QStringLiteral("Иванов И.И.")); // a namesake
+        const int c = db->addWorker(QStringLiteral("Петров П.П."));
+        const int nobody = 987654;
+        const int group = db->addClassItem(QStringLiteral("Корпуса"));
+        const int p1 = db->addProduct(QStringLiteral("Корпус КМ-1"), 1.25, group);
+        const int p2 = db->addProduct(QStringLiteral("Корпус КМ-1"), 2.5, group);
+        const int p3 = db->addProduct(QStringLiteral("Корпус КМ-2"), 0.333333, group);
+        const int weld = db->addKind(QStringLiteral("Сварка"));
+        const int paint = db->addKind(QStringLiteral("Покраска"));
+        const QList<int> ops{db->addOperation(weld, p1, 0, {1}),  db->addOperation(weld, p1, 0, {1}),
+                             db->addOperation(paint, p1, 1, {1}), db->addOperation(weld, p2, 0, {1}),
+                             db->addOperation(paint, p3, 0, {1}), db->addOperation(paint, p3, 1, {1})};
+        db->exec("update accounts_dep.oper set naimen = null where id = :id", {{"id", ops[4]}});
+        const double prices[] = {0.37, 21.05, 12.345, 0.1234, 7.005};
+        int n = 0;
+        for (int op : ops) {
+            for (int colour : {0, -1, 1, 9016}) {
+                for (const QDate& day : {Day1, Day1.addDays(9), Day2.addDays(-1), Day2, Day1.addDays(-1)}) {
+                    ++n;
+                    const int w = n % 5 == 0 ? nobody : n % 3 == 0 ? a : n % 3 == 1 ? b : c;
+                    const int line = db->addLine(w, op, day, 1 + n % 4, 3 + n % 7, n % 3, prices[n % 5], 8,
+                                                 QStringLiteral("no"), std::max(colour, 0));
+                    db->exec("update accounts_dep.smena set prize = :p where id = :id",
+                             {{"p", n % 4 * 5}, {"id", line}});
+                    if (colour < 0)
+                        db->exec("update accounts_dep.smena set color = null where id = :id", {{"id", line}});
+                    if (n % 7 == 0)
+                        db->exec("update accounts_dep.smena set brak = null where id = :id", {{"id", line}});
+                    if (n % 11 == 0)
+                        db->exec("update accounts_dep.smena set cena = null where id = :id", {{"id", line}});
+                }
+            }
+        }
+        auto rows = [&](const QString& sql) {
+            QSqlQuery q(db->db());
+            QStringList casts;
+            for (const QString& f : fields)
+                casts << (f == u"s_prize" ? QStringLiteral("round(r.s_prize::numeric, 6)::text")
+                                          : QStringLiteral("r.%1::text").arg(f));
+            execBound(q, "select " + casts.join(", ") + " from (" + sql + ") r order by " + fields.join(", "),
+                      {{"data1", Day1}, {"data2", Day2}});
+            QStringList out;
+            while (q.next()) {
+                QStringList values;
+                for (int i = 0; i < fields.size(); ++i)
+                    values << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
+                out << values.join(u'|');
+            }
+            return out;
+        };
+        QStringList expected, actual;
+        try {
+            expected = rows(direct);
+            actual = rows(statement);
+        } catch (const std::exception& e) {
+            QFAIL(e.what());
+        }
+        QVERIFY(expected.size() > 10);
+        QCOMPARE(actual, expected);
+    }
+
     void anEmptyPeriodGivesTheHeaderAndZeroTotals() {
         const PageModel m = run(*form20);
         QCOMPARE(m.pageCount(), 1);
@@ -506,6 +635,32 @@ private slots:
         QVERIFY(shown->shown.first().text.contains(u"/nonexistent-folder/report.pdf"));
     }
 
+    void aLongReportIsShownOnItsFirstPageBeforeTheRestIsLaidOut() {
+        const int worker = db->addWorker(QStringLiteral("Иванов И.И."));
+        const int op = operation("Корпус КМ-1", "Корпуса", 1, "Сварка");
+        for (int i = 0; i < 300; ++i)
+            db->addLine(worker, op, Day1, 1, 1, 0, 1.0, 8, QStringLiteral("no"), i);
+        RecordingViewer viewer;
+        form21->run(QStringLiteral("   Отчет за период с "), QStringLiteral("Отчет"), Day1, Day2, 0);
+        QCOMPARE(viewer.models.size(), std::size_t(1));
+        QVERIFY(!viewer.shownDone.front());
+        QVERIFY(viewer.shownPages.front() >= 1);
+        QVERIFY(viewer.shownPages.front() < viewer.models.front().pageCount());
+        // The pages it ends with are those of the report laid out at once.
+        Query& query = form21->reportQuery();
+        query.setParam(QStringLiteral("data1"), Day1);
+        query.setParam(QStringLiteral("data2"), Day2);
+        query.open();
+        const PageModel whole = form21->prepare();
+        query.close();
+        const PageModel& shownModel = viewer.models.front();
+        QCOMPARE(shownModel.pageCount(), whole.pageCount());
+        for (int i = 0; i < whole.pageCount(); ++i) {
+            QCOMPARE(shownModel.pages[i].bandNames(), whole.pages[i].bandNames());
+            QCOMPARE(shownModel.pages[i].textsOf(), whole.pages[i].textsOf());
+        }
+    }
+
     void thePreviewOpensMaximizedAtItsZoom_data() {
         QTest::addColumn<bool>("wholePage");
         QTest::addColumn<int>("zoom");
@@ -527,6 +682,11 @@ private slots:
         QCOMPARE(int(preview.view()->zoomMode()), zoom);
         QCOMPARE(preview.view()->pageCount(), m.pageCount());
         QVERIFY(m.pageCount() >= 2);
+        // It opens at the top of page 1, the title in view.
+        auto* pages = preview.view()->findChild<QGraphicsView*>();
+        QVERIFY(pages);
+        QTRY_COMPARE(preview.view()->currentPage(), 1);
+        QTRY_COMPARE(pages->verticalScrollBar()->value(), pages->verticalScrollBar()->minimum());
         preview.view()->setCurrentPage(2);
         QCOMPARE(preview.view()->currentPage(), 2);
         QCOMPARE(preview.windowTitle(), QStringLiteral("Детальный отчет"));

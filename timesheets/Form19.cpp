@@ -73,7 +73,7 @@ Form19::Form19(QWidget* parent) : FormDialog(parent) {
         });
         auto* layout = new QVBoxLayout(sheet);
         layout->setContentsMargins(2, 2, 2, 2);
-        layout->addWidget(grid);
+        layout->addWidget(grid, 1);
         PageControl1->addTab(sheet, QStringLiteral("Смена №%1").arg(s));
         sheets << sheet;
         grids << grid;
@@ -127,9 +127,9 @@ Form19::Form19(QWidget* parent) : FormDialog(parent) {
     closedLock_.watch({Button1});
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(PageControl1);
+    layout->addWidget(PageControl1, 1);
     layout->addLayout(bottom);
-    setFixedSize(958, 577);
+    makeResizable(QSize(958, 577));
 
     connect(ComboBox1, &QComboBox::currentIndexChanged, this,
             [this] { guarded([this] { ComboBox1Change(); }); });

@@ -52,7 +52,7 @@ Form24::Form24(QWidget* parent) : FormDialog(parent) {
     cb_type_work = new QComboBox(this);
     cb_type_work->setObjectName(QStringLiteral("cb_type_work"));
     cb_type_work->setAccessibleName(QStringLiteral("Работа"));
-    Edit6 = edit("Edit6", QStringLiteral("ч."));
+    Edit6 = edit("Edit6", QStringLiteral("Часы"));
     Edit6->setValidator(new QIntValidator(0, 999, Edit6));
     DBEdit1 = edit("DBEdit1", QStringLiteral("Цена"));
     DBEdit1->setEnabled(false);
@@ -80,7 +80,8 @@ Form24::Form24(QWidget* parent) : FormDialog(parent) {
     form->addRow(QStringLiteral("ФИО"), workerRow);
     form->addRow(QStringLiteral("Номенклатура"), nomRow);
     form->addRow(QStringLiteral("Работа"), cb_type_work);
-    form->addRow(QString(), numbers);
+    form->addRow(QStringLiteral("Часы"), numbers);
+    if (auto* hours = qobject_cast<QLabel*>(form->labelForField(numbers))) hours->setBuddy(Edit6);
     form->addRow(QString(), CBox1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -89,6 +90,10 @@ Form24::Form24(QWidget* parent) : FormDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(GroupBox1);
     layout->addLayout(buttons);
+
+    // The pickers take the same keys as in the shift entry dialog.
+    makePicker(Button3, Edit1);
+    makePicker(Button4, Edit2);
 
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
     connect(Button3, &QPushButton::clicked, this, [this] { guarded([this] { Button3Click(); }); });

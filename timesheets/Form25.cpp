@@ -34,8 +34,6 @@ QString Form25::fatigueSql() {
 Form25::Form25(QWidget* parent) : FormDialog(parent) {
     setObjectName(QStringLiteral("Form25"));
     setWindowTitle(QStringLiteral("Хоз. работы (25)"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
     fatigue.setConnectionName(DataModule6::ConnectionName);
     fatigue.setSql(fatigueSql());
 
@@ -47,9 +45,9 @@ Form25::Form25(QWidget* parent) : FormDialog(parent) {
         {QStringLiteral("fio"), QStringLiteral("ФИО"), 300},
         {QStringLiteral("s_caption"), QStringLiteral("Номенклатура"), 267},
         {QStringLiteral("vid"), QStringLiteral("Работа"), 156},
-        {QStringLiteral("price"), QStringLiteral("Цена"), 80},
+        {QStringLiteral("price"), QStringLiteral("Цена"), 80, Qt::AlignRight | Qt::AlignVCenter, true, 2},
         {QStringLiteral("cnt"), QStringLiteral("Кол-во")},
-        {QStringLiteral("summ"), QStringLiteral("Итого"), 80},
+        {QStringLiteral("summ"), QStringLiteral("Итого"), 80, Qt::AlignRight | Qt::AlignVCenter, true, 2},
         {QStringLiteral("s_holiday"), QStringLiteral("Вых."), 33, Qt::AlignCenter},
         {QStringLiteral("s_night"), QStringLiteral("Ноч."), 64, Qt::AlignCenter},
     });
@@ -92,9 +90,9 @@ Form25::Form25(QWidget* parent) : FormDialog(parent) {
     closedLock_.watch({Button5, Button6, Button7, Button1}, closedMark);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(DBGrid1);
+    layout->addWidget(DBGrid1, 1);
     layout->addLayout(bottom);
-    resize(1060, 480);
+    makeResizable(QSize(1060, 480));
 
     connect(Button5, &QPushButton::clicked, this, [this] { guarded([this] { Button5Click(); }); });
     connect(Button6, &QPushButton::clicked, this, [this] { guarded([this] { Button6Click(); }); });

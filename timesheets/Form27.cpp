@@ -40,8 +40,6 @@ private:
 
 Form27::Form27(QWidget* parent) : FormDialog(parent) {
     setObjectName(QStringLiteral("Form27"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
     for (int mode : {9, 14, 15, 17}) {
         Query* q = mode == 9    ? &H_Tabel0
                    : mode == 14 ? &H_Tabel7777
@@ -110,10 +108,10 @@ Form27::Form27(QWidget* parent) : FormDialog(parent) {
     bottom->addWidget(Button1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(DBGrid);
+    layout->addWidget(DBGrid, 1);
     layout->addLayout(totals);
     layout->addLayout(bottom);
-    resize(1200, 600);
+    makeResizable(QSize(1200, 600));
 
     connect(ComboBox1, &QComboBox::currentIndexChanged, this,
             [this] { guarded([this] { ComboBox1Change(); }); });
@@ -199,11 +197,19 @@ void Form27::ComboBox1Change() {
     for (int d = 1; d <= 31; ++d)
         columns << GridColumn{QStringLiteral("d%1").arg(d), QString::number(d), 20, Qt::AlignCenter,
                               d <= days};
-    columns << GridColumn{QStringLiteral("f_price"), QStringLiteral("Итого (р.)"), 66,
-                          Qt::AlignRight | Qt::AlignVCenter}
+    columns << GridColumn{QStringLiteral("f_price"),
+                          QStringLiteral("Итого (р.)"),
+                          66,
+                          Qt::AlignRight | Qt::AlignVCenter,
+                          true,
+                          2}
             << GridColumn{QStringLiteral("i_time"), QStringLiteral("Итого (ч.)"), 66, Qt::AlignCenter}
-            << GridColumn{QStringLiteral("average_price"), QStringLiteral("Час (р.)"), 66, Qt::AlignCenter,
-                          MonthlySheets::showsHourPrice(Tag)};
+            << GridColumn{QStringLiteral("average_price"),
+                          QStringLiteral("Час (р.)"),
+                          66,
+                          Qt::AlignCenter,
+                          MonthlySheets::showsHourPrice(Tag),
+                          2};
     DBGrid->setColumns(columns);
     closedLock_.follow(first);
     MonthlySheets::openMonthQuery(the<DataModule6>().ADO_DB(), *cur_query);

@@ -4,8 +4,10 @@
 #include "db/Query.h"
 
 #include <QCoreApplication>
+#include <QSettings>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QtGlobal>
 
@@ -44,7 +46,16 @@ ConnectionSettings TestDb::settings() const {
     return s;
 }
 
+QString TestDb::settingsFolder() {
+    // Window sizes and column widths that tests leave behind go to a folder of the test
+    // program's own, never to the user's settings.
+    static QTemporaryDir folder;
+    return folder.path();
+}
+
 TestDb::TestDb(const QString& name, Template from) : database_(QStringLiteral("tst_") + name) {
+    for (auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, settingsFolder());
     adminExec(socketDir(), QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database_));
     adminExec(socketDir(),
               QStringLiteral("CREATE DATABASE %1 TEMPLATE %2")

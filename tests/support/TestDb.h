@@ -23,6 +23,8 @@ public:
     QSqlDatabase db() const { return dm_->ADO_DB(); }
     const QString& databaseName() const { return database_; }
     static QString socketDir();
+    // Where QSettings keeps this test program's settings (a temporary folder).
+    static QString settingsFolder();
     ConnectionSettings settings() const;
 
     // Fixture SQL written by the test itself (never user input); fails the test on error.
