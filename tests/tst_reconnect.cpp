@@ -206,7 +206,11 @@ private slots:
     // Stopped and started, the server is found again without any action here: the journal
     // is read again once (changes may have been missed) and follows other workstations again.
     void journalFollowsOthersAfterTheServerCameBack() {
+        // The journal's activation goes to "today": here the date of the test's lines.
+        const auto today = form->today;
+        form->today = [this] { return march5; };
         form->show();
+        QTRY_COMPARE(form->DateT->date(), march5);
         QSignalSpy reconnected(&ChangeListener::of(DataModule6::ConnectionName),
                                &ChangeListener::reconnected);
         pgcluster("stop");
@@ -234,6 +238,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(gridRows(), 1, 20000);
         other = QSqlDatabase();
         QSqlDatabase::removeDatabase("elsewhere");
+        form->today = today;
     }
 
     void journalGoesOnAfterTheConnectionWasLostBetweenActions_data() {
