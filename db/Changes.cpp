@@ -2,6 +2,8 @@
 
 #include "db/Query.h"
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <algorithm>
 #include <atomic>
 #include <QHash>
@@ -161,9 +163,11 @@ ChangeListener::~ChangeListener() {
 }
 
 ChangeListener& ChangeListener::of(const QString& connection) {
-    static QHash<QString, ChangeListener*> listeners;
-    ChangeListener*& l = listeners[connection];
-    if (!l) l = new ChangeListener; // never deleted: windows may hold it until the very end
+    // Owned by the application, so it lives until the very end (windows may hold it) and goes
+    // with the application; a later one is made anew.
+    static QHash<QString, QPointer<ChangeListener>> listeners;
+    QPointer<ChangeListener>& l = listeners[connection];
+    if (!l) l = new ChangeListener(QCoreApplication::instance());
     return *l;
 }
 
