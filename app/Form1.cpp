@@ -356,7 +356,10 @@ void Form1::FormActivate() {
     // Back to another date, the day off follows that date; back on the date shown, a tick
     // set by hand (a holiday on a weekday, a working Saturday) stays as it is.
     if (now != shownDate_) CBox1->setChecked(isWeekend(now));
-    Journal::openAll(the<DataModule6>(), DateT->date());
+    // Back from a save in the entry dialog on the date shown: the save has just read its shift
+    // again, the other three are read here.
+    const bool saved = enteringShift_ != 0 && the<Form11>().SavedId != 0 && now == shownDate_;
+    Journal::openAll(the<DataModule6>(), DateT->date(), saved ? enteringShift_ : 0);
     shownDate_ = DateT->date();
     updateClosedMonth();
     // The lines take the keys (Insert, Enter, Delete) as soon as the journal is shown.
@@ -436,10 +439,19 @@ void Form1::Button1Click() {
     f.setWindowTitle(QStringLiteral("Заведение новой позиции (11)"));
     f.Tag = ShiftEntry::NewLine;
     f.SavedId = 0;
-    f.exec();
+    execEntry(f);
     // The journal stands on the line just saved (the activation has re-read it), so the keys
     // that follow act on that line.
     if (f.SavedId) the<DataModule6>().smenaQuery(CurSmena).locate(QStringLiteral("id"), f.SavedId);
+}
+
+void Form1::execEntry(Form11& f) {
+    enteringShift_ = CurSmena;
+    struct Done {
+        int& shift;
+        ~Done() { shift = 0; }
+    } done{enteringShift_};
+    f.exec();
 }
 
 void Form1::Button2Click() {
@@ -474,7 +486,8 @@ void Form1::Button2Click() {
     f.Edit5->setText(q.field(QStringLiteral("color")).toString());
     f.applyPaint();
     f.Edit6Exit();
-    f.exec();
+    f.SavedId = 0;
+    execEntry(f);
     // Still on the changed line; on the same row number when it has left this journal.
     if (!q.locate(QStringLiteral("id"), f.LineId)) Catalogue::standOn(q, remembered);
 }

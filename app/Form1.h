@@ -18,6 +18,7 @@
 #include <QTimer>
 
 class ClosedMonthLock;
+class Form11;
 class Query;
 
 class Form1 : public FormDialog {
@@ -116,10 +117,14 @@ protected:
 
 private:
     void selectShift(int shift);
+    // Shows the entry dialog prepared for a new or a changed line of the current shift.
+    void execEntry(Form11& f);
     std::unique_ptr<ClosedMonthLock> closedLock_;
     // Re-reads the journal when the picker's date is not the one shown.
     void followDate();
     // Reads the journal of the picker's date and ticks "Выходной" on a weekend.
     void readDate();
     QDate shownDate_;
+    // The shift of the entry dialog open from the journal (0 while none is).
+    int enteringShift_ = 0;
 };

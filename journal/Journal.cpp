@@ -12,10 +12,19 @@
 namespace Journal {
 
 void openAll(DataModule6& dm, const QDate& date) {
+    openAll(dm, date, 0);
+}
+
+void openAll(DataModule6& dm, const QDate& date, int fresh) {
+    auto kept = [&](int shift) {
+        const Query& q = dm.smenaQuery(shift);
+        return shift == fresh && q.isOpen() && q.param(QStringLiteral("data")).toDate() == date;
+    };
     for (int shift = 1; shift <= 4; ++shift)
-        dm.smenaQuery(shift).close();
+        if (!kept(shift)) dm.smenaQuery(shift).close();
     for (int shift = 1; shift <= 4; ++shift) {
         Query& q = dm.smenaQuery(shift);
+        if (q.isOpen()) continue;
         q.setParam(QStringLiteral("data"), date);
         q.open();
     }

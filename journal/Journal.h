@@ -12,6 +12,9 @@ class DataModule6;
 namespace Journal {
 // Closes Smena1..Smena4, then opens each for the date.
 void openAll(DataModule6& dm, const QDate& date);
+// The same, except that shift `fresh` keeps its rows when it is open on this date: it was read
+// a moment ago (the entry dialog's save reads its shift again).
+void openAll(DataModule6& dm, const QDate& date, int fresh);
 // Closes and opens the four again with their current parameters.
 void refreshAll(DataModule6& dm);
 

@@ -227,6 +227,77 @@ private slots:
         unregisterInstance<Form11>();
     }
 
+    // A save through the entry dialog reads its shift once (the dialog's read after the save is
+    // kept on the return), and every shift of the journal then holds what a fresh read gives,
+    // lines written meanwhile by another workstation included.
+    void aSaveInTheEntryDialogLeavesTheJournalAsReadAfresh_data() {
+        QTest::addColumn<bool>("change");
+        QTest::newRow("new line") << false;
+        QTest::newRow("changed line") << true;
+    }
+    void aSaveInTheEntryDialogLeavesTheJournalAsReadAfresh() {
+        QFETCH(bool, change);
+        Form11 dialog;
+        registerInstance(&dialog);
+        const int line = t->addLine(worker, oper, march5, 1, 1, 0, 5, 1);
+        t->addLine(t->addWorker("Андреева Анна"), oper, march5, 2, 2, 0, 5, 2);
+        const int boris = t->addWorker("Борисов Борис");
+        form->today = [d = march5] { return d; };
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        DataModule6& dm = t->dm();
+        int reads = 0;
+        QObject reading; // the count ends with the test
+        connect(&dm.Smena1, &Query::rowsReset, &reading, [&] { reads += dm.Smena1.isOpen(); });
+        whenModal([&](QWidget* w) {
+            if (w != &dialog) return false;
+            // Another workstation writes lines of both shifts while the dialog is open.
+            t->addLine(boris, oper, march5, 1, 3, 0, 5, 1);
+            t->addLine(boris, oper, march5, 2, 4, 0, 5, 1);
+            if (!change) {
+                dialog.pickWorker("Орлов Павел Андреевич", worker);
+                dialog.SelOId = oper;
+                dialog.SelIId =
+                    t->scalar("select i_id from accounts_dep.oper where id=:o", {{"o", oper}}).toInt();
+                dialog.SelPrice = 5;
+                dialog.Edit2->setText("Стеллаж СТ-2000; Сборка; Готовая продукция");
+                dialog.Edit5->setText("7"); // not a duplicate of the line there
+            }
+            dialog.Edit3->setText("9");
+            shown.answers = {true, true}; // a date far from today, a colour: asked about
+            reads = 0;
+            dialog.Button1Click();
+            if (dialog.isVisible()) dialog.reject();
+            return true;
+        });
+        if (change) {
+            select(line);
+            form->Button2Click();
+        } else {
+            form->Button1Click();
+        }
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(reads, 1);
+        QCOMPARE(dm.Smena1.field("id").toInt(), change ? line : dialog.SavedId);
+        QCOMPARE(dm.Smena1.recordCount(), change ? 2 : 3);
+        QCOMPARE(dm.Smena2.recordCount(), 2);
+        for (int shift = 1; shift <= 4; ++shift) {
+            Query& shownRows = dm.smenaQuery(shift);
+            Query fresh;
+            fresh.setConnectionName(DataModule6::ConnectionName);
+            fresh.setSql(DataModule6::smenaSql(shift));
+            fresh.setParam("data", shownRows.param("data"));
+            fresh.setParam("ok", shownRows.param("ok"));
+            fresh.open();
+            QCOMPARE(shownRows.recordCount(), fresh.recordCount());
+            for (int i = 0; i < fresh.recordCount(); ++i)
+                for (int c = 0; c < fresh.fields().count(); ++c)
+                    QCOMPARE(shownRows.value(i, c), fresh.value(i, c));
+        }
+        form->hide();
+        unregisterInstance<Form11>();
+    }
+
     void deleteQuestionNamesTheLine() {
         const int line = t->addLine(worker, oper, march5, 1, 12, 0, 5, 7);
         t->addLine(t->addWorker("Андреева Анна"), oper, march5, 1, 3, 0, 5, 2);
