@@ -8,3 +8,7 @@ target_link_libraries(bench_live PRIVATE tabel_journal)
 # The month-close and history triggers' cost on a save, with and without them in one run.
 add_executable(bench_extension ${CMAKE_CURRENT_LIST_DIR}/bench_extension.cpp)
 target_link_libraries(bench_extension PRIVATE tabel_journal)
+# "Запись" in the entry dialog to the journal window holding the line, beside the server's time
+# for the same statements.
+add_executable(bench_save ${CMAKE_CURRENT_LIST_DIR}/bench_save.cpp)
+target_link_libraries(bench_save PRIVATE tabel_app tabel_app_teststamp)
