@@ -8,3 +8,6 @@ target_link_libraries(bench_live PRIVATE tabel_journal)
 # The month-close and history triggers' cost on a save, with and without them in one run.
 add_executable(bench_extension ${CMAKE_CURRENT_LIST_DIR}/bench_extension.cpp)
 target_link_libraries(bench_extension PRIVATE tabel_journal)
+# Statements on the helper thread against the calling thread, and how soon a cancel answers.
+add_executable(bench_wait ${CMAKE_CURRENT_LIST_DIR}/bench_wait.cpp)
+target_link_libraries(bench_wait PRIVATE tabel_journal tabel_forms)
