@@ -14,6 +14,7 @@
 #include <QSqlDriver>
 #include <QThread>
 #include <thread>
+#include <utility>
 
 namespace StatementWait {
 
@@ -215,11 +216,17 @@ bool run(const QSqlDriver* driver, const std::function<bool()>& work) {
             if (!thePresenter) continue;
             if (!shown && elapsed.elapsed() >= showDelayMs) {
                 shown = true;
-                thePresenter->show([&cancelled, cancel] {
+                thePresenter->show([&cancelled, &cancel] {
                     if (cancelled || !cancel) return;
                     cancelled = true;
-                    char reason[256];
-                    PQcancel(cancel, reason, sizeof reason);
+                    // Sent from a thread of its own: the request opens a connection to the
+                    // server, which may itself be slow to answer or unreachable.
+                    PGcancel* request = std::exchange(cancel, nullptr);
+                    std::thread([request] {
+                        char reason[256];
+                        PQcancel(request, reason, sizeof reason);
+                        PQfreeCancel(request);
+                    }).detach();
                 });
             }
             if (shown) thePresenter->progress(elapsed.elapsed());
