@@ -486,10 +486,17 @@ private slots:
         ChangesForm w;
         w.From->setDate(QDate(2026, 5, 1));
         w.To->setDate(QDate(2026, 5, 31));
+        // Nothing recorded for another worker: said in words, not an empty grid alone.
+        w.Worker->setText(QString::number(worker + 1000));
+        w.ShowButtonClick();
+        QCOMPARE(w.Grid->rowCount(), 0);
+        QVERIFY(!w.Nothing->isHidden());
+        QVERIFY2(w.Nothing->text().contains("изменений не записано"), qPrintable(w.Nothing->text()));
         w.Worker->setText(QString::number(worker));
         w.Action->setCurrentIndex(w.Action->findText("удалена"));
         w.ShowButtonClick();
         QCOMPARE(w.shown().size(), 1);
+        QVERIFY(w.Nothing->isHidden());
         QCOMPARE(w.Grid->item(0, 1)->text(), QString("строка удалена"));
         QVERIFY(w.Grid->item(0, 4)->text().contains("Работник: Орлов П. А."));
         QVERIFY(w.RestoreButton->isEnabled());
