@@ -18,6 +18,7 @@
 #include "db/Instances.h"
 #include "db/Messages.h"
 #include "forms/MessageBoxes.h"
+#include "forms/WaitWindow.h"
 #include "journal/ChangesForm.h"
 #include "journal/Form11.h"
 #include "journal/Journal.h"
@@ -197,10 +198,12 @@ int runTabel(const QStringList& arguments) {
                 QStringLiteral("Табель"),
                 Extension::OlderVersionMessage.arg(ext.version).arg(Extension::RequiredVersion));
     });
+    WaitWindow::install();
     createWindows();
     the<Form23>().show();
     const int status = QApplication::exec();
     destroyWindows();
+    WaitWindow::uninstall();
     unregisterInstance<DataModule6>();
     delete dm;
     return status;

@@ -12,3 +12,6 @@ target_link_libraries(bench_extension PRIVATE tabel_journal)
 # for the same statements.
 add_executable(bench_save ${CMAKE_CURRENT_LIST_DIR}/bench_save.cpp)
 target_link_libraries(bench_save PRIVATE tabel_app tabel_app_teststamp)
+# Statements on the helper thread against the calling thread, and how soon a cancel answers.
+add_executable(bench_wait ${CMAKE_CURRENT_LIST_DIR}/bench_wait.cpp)
+target_link_libraries(bench_wait PRIVATE tabel_journal tabel_forms)

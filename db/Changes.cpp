@@ -2,10 +2,12 @@
 
 #include "db/Query.h"
 
-#include <QCoreApplication>
-#include <QPointer>
 #include <algorithm>
 #include <atomic>
+#include <libpq-fe.h>
+#include <poll.h>
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QHash>
 #include <QMutex>
 #include <QPointer>
@@ -159,6 +161,7 @@ ChangeListener::ChangeListener(QObject* parent) : QObject(parent) {
 }
 
 ChangeListener::~ChangeListener() {
+    dropProbe();
     disconnect(notifications_);
 }
 
@@ -220,10 +223,62 @@ void ChangeListener::received(const QString& channel, QSqlDriver::NotificationSo
 }
 
 void ChangeListener::watch() {
-    if (name_.isEmpty() || !DbConnection::checkBroken(name_)) return;
+    if (name_.isEmpty() || !DbConnection::checkBroken(name_)) {
+        dropProbe(); // opened again meanwhile by a statement
+        return;
+    }
     // Lost: tried again after 1, 2, 4 ... up to 16 seconds; the first statement of any window
     // may open it sooner.
-    if (++waitTicks_ < backoff_) return;
+    if (!probe_ && ++waitTicks_ < backoff_) return;
     waitTicks_ = 0;
+    if (!serverAnswers()) return;
     if (!DbConnection::reopen(name_)) backoff_ = std::min(backoff_ * 2, 16);
+}
+
+void ChangeListener::dropProbe() {
+    if (probe_) PQfinish(static_cast<PGconn*>(probe_));
+    probe_ = nullptr;
+}
+
+bool ChangeListener::serverAnswers() {
+    const QSqlDatabase db = QSqlDatabase::database(name_, false);
+    if (!db.isValid()) return false;
+    if (!probe_) {
+        auto quoted = [](QString v) {
+            v.replace(QLatin1String("\\"), QLatin1String("\\\\"))
+                .replace(QLatin1String("'"), QLatin1String("\\'"));
+            return QLatin1Char('\'') + v + QLatin1Char('\'');
+        };
+        QString info = QStringLiteral("host=%1 dbname=%2 user=%3 password=%4 connect_timeout=15 ")
+                           .arg(quoted(db.hostName()), quoted(db.databaseName()), quoted(db.userName()),
+                                quoted(db.password()));
+        if (db.port() > 0) info += QStringLiteral("port=%1 ").arg(db.port());
+        info += QString(db.connectOptions()).replace(QLatin1Char(';'), QLatin1Char(' '));
+        probe_ = PQconnectStart(info.toUtf8().constData());
+        probeStarted_ = QDateTime::currentMSecsSinceEpoch();
+        if (!probe_) return false;
+    }
+    auto* conn = static_cast<PGconn*>(probe_);
+    // Steps the attempt on as far as its socket allows now, without waiting.
+    for (PostgresPollingStatusType status = PGRES_POLLING_WRITING;;) {
+        if (PQstatus(conn) == CONNECTION_BAD) break;
+        if (PQstatus(conn) == CONNECTION_OK) {
+            dropProbe();
+            return true;
+        }
+        pollfd fd{PQsocket(conn), short(status == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
+        if (fd.fd < 0 || ::poll(&fd, 1, 0) <= 0) {
+            if (QDateTime::currentMSecsSinceEpoch() - probeStarted_ < 15000) return false;
+            break; // no answer within the connect timeout
+        }
+        status = PQconnectPoll(conn);
+        if (status == PGRES_POLLING_FAILED) break;
+        if (status == PGRES_POLLING_OK) {
+            dropProbe();
+            return true;
+        }
+    }
+    dropProbe();
+    backoff_ = std::min(backoff_ * 2, 16);
+    return false;
 }

@@ -94,8 +94,16 @@ private:
     void received(const QString& channel, QSqlDriver::NotificationSource source, const QVariant& payload);
     void watch();
 
+    // Whether the server can be reached again, asked without blocking: a connection of its own
+    // is started and looked at once a tick, and only when the server has answered is the lost
+    // connection opened again (which then takes a moment, not the whole connect timeout).
+    bool serverAnswers();
+    void dropProbe();
+
     QString name_;
     QMetaObject::Connection notifications_;
+    void* probe_ = nullptr; // PGconn* of a connection attempt under way
+    qint64 probeStarted_ = 0;
     QTimer watchdog_;
     int waitTicks_ = 0;
     int backoff_ = 1;

@@ -37,7 +37,12 @@ QString LockBusy::defaultText() {
                           "допустимое время. Ничего не изменено: повторите действие немного позже.");
 }
 
+QString Cancelled::defaultText() {
+    return QStringLiteral("Запрос отменён. Ничего не изменено.");
+}
+
 void showUncaught(const std::exception& e) {
+    if (dynamic_cast<const Cancelled*>(&e)) return;
     const auto* db = dynamic_cast<const DbError*>(&e);
     QString text = db ? db->message() : QString::fromLocal8Bit(e.what()).trimmed();
     if (text.isEmpty()) text = QStringLiteral("Действие не выполнено из-за внутренней ошибки программы.");

@@ -53,7 +53,15 @@ public:
     static QString defaultText();
 };
 
-// Shows the text of an error that escaped a handler in one error box.
+// The user cancelled a statement in the wait window: the server stopped it, its transaction
+// rolled back, nothing was changed. Shown by no error box (the user asked for it).
+class Cancelled : public DbError {
+public:
+    Cancelled() : DbError(defaultText()) {}
+    static QString defaultText();
+};
+
+// Shows the text of an error that escaped a handler in one error box (none for Cancelled).
 void showUncaught(const std::exception& e);
 
 template <class F> void guarded(F&& f) {

@@ -5,6 +5,7 @@
 #include "db/Transaction.h"
 
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -76,20 +77,53 @@ QString sessionRole() {
     return role();
 }
 
+namespace {
+void applyActor(QSqlDatabase db, const QString& role, const QString& station) {
+    QSqlQuery q(db);
+    execBound(q,
+              QStringLiteral("select set_config('tabel.role', :role, false), "
+                             "set_config('tabel.station', :station, false)"),
+              {{QStringLiteral("role"), role}, {QStringLiteral("station"), station}});
+}
+} // namespace
+
 void setSessionActor(QSqlDatabase db, const QString& roleCode, const QString& station) {
     Extension::role() = roleCode;
     const QString role = optionSafe(roleCode);
     const QString where = optionSafe(station);
     // A connection opened again after a loss starts with these settings already made.
+    // The session's other settings (its lock and statement bounds) stay as they are.
     QString options = db.connectOptions();
-    options.remove(QRegularExpression(QStringLiteral(";?options='[^']*'")));
-    options += QStringLiteral(";options='-c tabel.role=%1 -c tabel.station=%2'").arg(role, where);
+    const QRegularExpression startup(QStringLiteral("options='([^']*)'"));
+    const QRegularExpressionMatch m = startup.match(options);
+    QString settings = m.hasMatch() ? m.captured(1) : QString();
+    settings.remove(QRegularExpression(QStringLiteral("\\s*-c tabel\\.(role|station)=\\S*")));
+    settings = (settings.trimmed() + QStringLiteral(" -c tabel.role=%1 -c tabel.station=%2").arg(role, where))
+                   .trimmed();
+    const QString replaced = QStringLiteral("options='%1'").arg(settings);
+    if (m.hasMatch())
+        options.replace(m.capturedStart(), m.capturedLength(), replaced);
+    else
+        options += (options.isEmpty() ? QString() : QStringLiteral(";")) + replaced;
     db.setConnectOptions(options);
-    QSqlQuery q(db);
-    execBound(q,
-              QStringLiteral("select set_config('tabel.role', :role, false), "
-                             "set_config('tabel.station', :station, false)"),
-              {{QStringLiteral("role"), role}, {QStringLiteral("station"), station.left(60)}});
+    // The option form keeps ASCII only: the workstation's own name is set in the session, now
+    // and on every connection opened again after a loss.
+    static QHash<QString, std::pair<QString, QString>> actors;
+    const QString connection = DbConnection::nameOf(db.driver());
+    if (!connection.isEmpty()) {
+        if (!actors.contains(connection))
+            DbConnection::afterReopen([](const QString& reopened) {
+                const auto it = actors.constFind(reopened);
+                if (it == actors.constEnd()) return;
+                try {
+                    applyActor(QSqlDatabase::database(reopened, false), it->first, it->second);
+                } catch (const DbError&) {
+                    // The next statement meets the same trouble and reports it.
+                }
+            });
+        actors.insert(connection, {role, station.left(60)});
+    }
+    applyActor(db, role, station.left(60));
 }
 
 std::optional<ClosedMonth> closedMonthOf(QSqlDatabase db, const QDate& date) {

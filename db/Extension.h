@@ -12,7 +12,7 @@
 namespace Extension {
 
 // The version of schema/tabel_ext.sql this build is made for.
-constexpr int RequiredVersion = 1;
+constexpr int RequiredVersion = 2;
 
 // SQLSTATE of the triggers' refusal of a write into a closed month.
 inline const QString ClosedMonthState = QStringLiteral("TB001");

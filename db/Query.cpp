@@ -2,6 +2,8 @@
 
 #include "db/DbError.h"
 #include "db/Messages.h"
+#include "db/PgHandle.h"
+#include "db/StatementWait.h"
 
 #include <libpq-fe.h>
 #include <QDateTime>
@@ -194,7 +196,8 @@ void bindAndExec(QSqlQuery& q, const QString& sql, const QMap<QString, QVariant>
             throw DbError(NulCharacterMessage);
         q.bindValue(':' + name, it.value());
     }
-    if (!q.exec()) DbConnection::raise(q.driver(), q.lastError());
+    if (!StatementWait::run(q.driver(), [&q] { return q.exec(); }))
+        DbConnection::raise(q.driver(), q.lastError());
 }
 
 const char* const FollowedProperty = "tabelConnection";
@@ -225,16 +228,6 @@ QMutex& liveQueriesMutex() {
 QSet<Query*>& liveQueries() {
     static QSet<Query*> q;
     return q;
-}
-
-// The driver's libpq connection; registered as "PGconn*" or, by its struct name, "pg_conn*".
-bool pgConnection(const QSqlDriver* driver, PGconn** conn) {
-    if (!driver) return false;
-    const QVariant handle = driver->handle();
-    if (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0)
-        return false;
-    *conn = *static_cast<PGconn* const*>(handle.constData());
-    return true;
 }
 
 const QString ReconnectedCaption = QStringLiteral("Табель");
@@ -408,9 +401,11 @@ void raise(const QSqlDriver* driver, const QSqlError& error) {
     // 55P03: the bounded lock wait ran out.
     if (code == QLatin1String("55P03")) throw LockBusy();
     // 57014: the statement's time limit ran out, or the user cancelled it.
-    if (code == QLatin1String("57014"))
+    if (code == QLatin1String("57014")) {
+        if (StatementWait::cancelledByUser()) throw Cancelled();
         throw DbError(QStringLiteral("Запрос прерван: он выполнялся дольше допустимого или был отменён. "
                                      "Ничего не изменено."));
+    }
     throw DbError(text);
 }
 
@@ -448,6 +443,7 @@ bool checkBroken(const QString& name) {
 }
 
 void ensure(const QString& name, ConnectionLost::Work work) {
+    StatementWait::refuseWhileWaiting();
     if (name.isEmpty() || !isLost(name)) return;
     if (reopen(name)) return;
     const QSqlDatabase db = QSqlDatabase::database(name, false);
@@ -480,7 +476,8 @@ void execBound(QSqlQuery& q, const QString& sql, const QMap<QString, QVariant>& 
     auto run = [&] {
         // Numeric columns arrive as exact text (money must stay exact to the kopeck).
         q.setNumericalPrecisionPolicy(QSql::HighPrecision);
-        if (!q.prepare(sql)) DbConnection::raise(q.driver(), q.lastError());
+        if (!StatementWait::run(q.driver(), [&] { return q.prepare(sql); }))
+            DbConnection::raise(q.driver(), q.lastError());
         bindAndExec(q, sql, params);
     };
     try {
@@ -515,7 +512,8 @@ QSqlQuery& execKept(QSqlDatabase db, const QString& sql, const QMap<QString, QVa
         if (!q) {
             auto fresh = std::make_unique<QSqlQuery>(db);
             fresh->setNumericalPrecisionPolicy(QSql::HighPrecision);
-            if (!fresh->prepare(sql)) DbConnection::raise(fresh->driver(), fresh->lastError());
+            if (!StatementWait::run(fresh->driver(), [&] { return fresh->prepare(sql); }))
+                DbConnection::raise(fresh->driver(), fresh->lastError());
             q = fresh.release();
             kept->queries.insert(sql, q);
         }
@@ -582,7 +580,8 @@ void Query::openOnce() {
         // Not forward-only: the server's whole result arrives at once and is read from there.
         prepared_->setForwardOnly(false);
         prepared_->setNumericalPrecisionPolicy(QSql::HighPrecision);
-        if (!prepared_->prepare(sql_)) {
+        QSqlQuery* q = prepared_.get();
+        if (!StatementWait::run(q->driver(), [&] { return q->prepare(sql_); })) {
             const QSqlError error = prepared_->lastError();
             const QSqlDriver* driver = prepared_->driver();
             prepared_.reset();

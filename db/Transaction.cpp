@@ -3,6 +3,7 @@
 #include "db/Changes.h"
 #include "db/DbError.h"
 #include "db/Query.h"
+#include "db/StatementWait.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -12,7 +13,7 @@
 Transaction::Transaction(QSqlDatabase db) : db_(db), connection_(DbConnection::nameOf(db.driver())) {
     DbConnection::ensure(connection_, ConnectionLost::Work::NotSaved);
     for (int attempt = 0;; ++attempt) {
-        if (db_.transaction()) break;
+        if (StatementWait::run(db_.driver(), [this] { return db_.transaction(); })) break;
         const QSqlError error = db_.lastError();
         try {
             DbConnection::raise(db_.driver(), error);
@@ -59,7 +60,7 @@ void Transaction::commit() {
                            {{QStringLiteral("p"), changes.join(QLatin1Char(' '))}});
         if (q.next()) id = q.value(0).toLongLong();
     }
-    if (db_.commit()) {
+    if (StatementWait::run(db_.driver(), [this] { return db_.commit(); })) {
         finish();
         return;
     }

@@ -13,6 +13,10 @@
 #include <QVBoxLayout>
 
 namespace {
+const QString NothingForLine =
+    QStringLiteral("Изменений этой строки не записано: она заведена раньше, чем начал вестись журнал "
+                   "изменений, и с тех пор не менялась.");
+const QString NothingForPeriod = QStringLiteral("За этот период с этими условиями изменений не записано.");
 const QStringList Titles{QStringLiteral("Когда"),        QStringLiteral("Действие"),
                          QStringLiteral("Строка"),       QStringLiteral("Дата строки"),
                          QStringLiteral("Изменения"),    QStringLiteral("Кто"),
@@ -77,6 +81,11 @@ ChangesForm::ChangesForm(QWidget* parent) : FormDialog(parent) {
                         {StationColumn, 130}})
         Grid->setColumnWidth(c, w);
 
+    Nothing = new QLabel(this);
+    Nothing->setObjectName(QStringLiteral("Nothing"));
+    Nothing->setWordWrap(true);
+    Nothing->hide();
+
     RestoreButton = formButton(this, QStringLiteral("Восстановить"), "RestoreButton");
     ExcelButton = formButton(this, QStringLiteral("Excel"), "ExcelButton");
     ExitButton = formButton(this, QStringLiteral("Выход"), "ExitButton");
@@ -88,6 +97,7 @@ ChangesForm::ChangesForm(QWidget* parent) : FormDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(filters_);
     layout->addWidget(Grid, 1);
+    layout->addWidget(Nothing);
     layout->addLayout(buttons);
     resize(1100, 500);
 
@@ -163,6 +173,8 @@ void ChangesForm::fill(const QList<History::Change>& changes) {
     }
     Grid->resizeRowsToContents();
     if (!changes.isEmpty()) Grid->selectRow(0);
+    Nothing->setText(lineId_ != 0 ? NothingForLine : NothingForPeriod);
+    Nothing->setVisible(changes.isEmpty());
     updateButtons();
 }
 

@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -28,6 +29,8 @@ public:
     QComboBox* Action;
     QPushButton* ShowButton;
     QTableWidget* Grid;
+    // Says so when nothing is recorded (hidden otherwise).
+    QLabel* Nothing;
     QPushButton* RestoreButton;
     QPushButton* ExcelButton;
     QPushButton* ExitButton;

@@ -28,7 +28,7 @@ CREATE SCHEMA IF NOT EXISTS tabel_ext;
 
 -- The version of this file. The program compares it with the version its build needs.
 CREATE OR REPLACE FUNCTION tabel_ext.version() RETURNS integer
-LANGUAGE sql IMMUTABLE AS 'SELECT 1';
+LANGUAGE sql IMMUTABLE AS 'SELECT 2';
 
 -- The closed months: a row per month that is closed now.
 CREATE TABLE IF NOT EXISTS tabel_ext.closed_month (
@@ -375,15 +375,20 @@ DROP TRIGGER IF EXISTS tabel_ext_history ON accounts_dep.fatigue;
 CREATE TRIGGER tabel_ext_history AFTER INSERT OR UPDATE OR DELETE ON accounts_dep.fatigue
     FOR EACH ROW EXECUTE FUNCTION tabel_ext.record_change();
 
+-- The program's own sessions (tabel.notifies = program) tell what they changed with their
+-- commit themselves: for them the notify triggers are not even called.
 DROP TRIGGER IF EXISTS tabel_ext_notify ON accounts_dep.smena;
 CREATE TRIGGER tabel_ext_notify AFTER INSERT OR UPDATE OR DELETE ON accounts_dep.smena
-    FOR EACH ROW EXECUTE FUNCTION tabel_ext.notify_smena();
+    FOR EACH ROW WHEN (pg_catalog.current_setting('tabel.notifies', true) IS DISTINCT FROM 'program')
+    EXECUTE FUNCTION tabel_ext.notify_smena();
 DROP TRIGGER IF EXISTS tabel_ext_notify ON accounts_dep.fatigue;
 CREATE TRIGGER tabel_ext_notify AFTER INSERT OR UPDATE OR DELETE ON accounts_dep.fatigue
-    FOR EACH ROW EXECUTE FUNCTION tabel_ext.notify_fatigue();
+    FOR EACH ROW WHEN (pg_catalog.current_setting('tabel.notifies', true) IS DISTINCT FROM 'program')
+    EXECUTE FUNCTION tabel_ext.notify_fatigue();
 DROP TRIGGER IF EXISTS tabel_ext_notify ON accounts_dep.h_tabel;
 CREATE TRIGGER tabel_ext_notify AFTER INSERT OR UPDATE OR DELETE ON accounts_dep.h_tabel
-    FOR EACH ROW EXECUTE FUNCTION tabel_ext.notify_h_tabel();
+    FOR EACH ROW WHEN (pg_catalog.current_setting('tabel.notifies', true) IS DISTINCT FROM 'program')
+    EXECUTE FUNCTION tabel_ext.notify_h_tabel();
 
 DROP TRIGGER IF EXISTS tabel_ext_append_only ON tabel_ext.history;
 CREATE TRIGGER tabel_ext_append_only BEFORE UPDATE OR DELETE ON tabel_ext.history

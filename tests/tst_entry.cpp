@@ -16,6 +16,8 @@
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TestDb.h"
 
+#include <atomic>
+#include <functional>
 #include <QAccessible>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -649,6 +651,73 @@ private slots:
         QVERIFY(Journal::deleteLine(t->dm(), line));
         QCOMPARE(daysDifferingFromJournal(), 0LL);
         QVERIFY(day(5, worker).isNull());
+    }
+
+    // A read behind another workstation's table lock, with no lock bound at all: the wait window
+    // appears, a click on the journal meanwhile is dropped (it never runs later), and "Отмена"
+    // stops the statement on the server. Nothing is shown or changed, and the journal reads the
+    // line once the lock is gone.
+    void aBlockedReadIsCancelledAndClicksMeanwhileAreDropped() {
+        t->addLine(worker, assembly, tuesday, 1, 3, 0, 5, 2);
+        journal->show();
+        showJournal(tuesday.addDays(1));
+        shown.clear();
+        t->exec("set lock_timeout = 0");
+        hold("lock table accounts_dep.smena in access exclusive mode");
+
+        // Another thread watches the server until the read waits for the lock, then hands the
+        // window's thread the user's clicks (as posted calls, which the wait lets through).
+        std::atomic<bool> clicked{false}, cancelled{false};
+        std::function<void()> act = [&] {
+            // "Добавить" at once, most likely before the wait window is there.
+            if (!clicked.exchange(true)) QTest::mouseClick(journal->Button1, Qt::LeftButton);
+            QWidget* wait = QApplication::activeModalWidget();
+            if (!wait || wait->windowTitle() != QStringLiteral("Подождите")) return; // not shown yet
+            for (QPushButton* b : wait->findChildren<QPushButton*>())
+                if (b->accessibleName() == QStringLiteral("Отмена")) QTest::mouseClick(b, Qt::LeftButton);
+            cancelled = true;
+        };
+        QThread* watcher = QThread::create([&] {
+            {
+                QSqlDatabase db = t->openOther("watcher");
+                for (int tries = 0; tries < 1000; ++tries) {
+                    QSqlQuery w(db);
+                    w.exec("select count(*) from pg_stat_activity where wait_event_type='Lock' and "
+                           "datname=current_database()");
+                    if (w.next() && w.value(0).toLongLong() == 1) break;
+                    QThread::msleep(10);
+                }
+                db.close();
+            }
+            QSqlDatabase::removeDatabase("watcher");
+            for (int tries = 0; tries < 1000 && !cancelled; ++tries) {
+                QMetaObject::invokeMethod(qApp, act, Qt::QueuedConnection);
+                QThread::msleep(20);
+            }
+        });
+        watcher->start();
+        journal->DateT->setDate(tuesday); // the journal reads the date it is set to
+        watcher->wait();
+        delete watcher;
+
+        QVERIFY(cancelled);
+        QVERIFY2(shown.shown.isEmpty(), qPrintable(shown.texts().join('\n')));
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        QCOMPARE(t->scalar("select count(*) from pg_stat_activity where wait_event_type='Lock' and "
+                           "datname=current_database()")
+                     .toLongLong(),
+                 0LL);
+        release();
+        t->exec("reset lock_timeout");
+        // Nothing queued ran meanwhile: the journal's own timers and clicks go on as before.
+        QTest::qWait(50);
+        QVERIFY(!dialog->isVisible());
+        showJournal(tuesday.addDays(1));
+        showJournal(tuesday);
+        QCOMPARE(t->dm().smenaQuery(1).recordCount(), 1);
+        QVERIFY(shown.shown.isEmpty());
+        journal->hide();
     }
 
     void aLineDeletedElsewhereIsNotWrittenBack() {

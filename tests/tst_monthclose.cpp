@@ -6,6 +6,7 @@
 #include "db/DbError.h"
 #include "db/Extension.h"
 #include "db/Instances.h"
+#include "db/Query.h"
 #include "db/Transaction.h"
 #include "journal/ChangesForm.h"
 #include "journal/DayHours.h"
@@ -83,6 +84,46 @@ private slots:
         const Extension::Status s = Extension::detect(t->db());
         QVERIFY(s.installed);
         QCOMPARE(s.version, Extension::RequiredVersion);
+    }
+    // A connection opened again (after a lost server) is opened with the same options: it must
+    // come back with the role and workstation and with the session's bounds, not with one of them.
+    void theActorAndTheSessionBoundsSurviveAReconnect() {
+        setRole(t->db(), "office");
+        setRole(t->db(), "full");
+        {
+            QSqlDatabase again = QSqlDatabase::cloneDatabase(t->db(), "again");
+            QVERIFY(again.open());
+            QSqlQuery q(again);
+            QVERIFY(q.exec(
+                "select current_setting('tabel.role'), current_setting('tabel.station'), "
+                "current_setting('lock_timeout'), current_setting('idle_in_transaction_session_timeout'), "
+                "current_setting('tabel.notifies', true)"));
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toString(), QString("full"));
+            QCOMPARE(q.value(1).toString(), QString("____-1")); // the option form of "тест-1"
+            QCOMPARE(q.value(2).toString(), QString("%1s").arg(SaveLockSeconds));
+            QVERIFY(q.value(3).toString() != "0");
+            QCOMPARE(q.value(4).toString(), QString("program"));
+        }
+        QSqlDatabase::removeDatabase("again");
+
+        // The program's own connection, cut by the server and opened again by its next read,
+        // names the workstation in full again.
+        const qlonglong pid = t->scalar("select pg_backend_pid()").toLongLong();
+        {
+            QSqlDatabase other = t->openOther("other");
+            QSqlQuery kill(other);
+            QVERIFY(kill.exec(QString("select pg_terminate_backend(%1, 5000)").arg(pid)));
+        }
+        QSqlDatabase::removeDatabase("other");
+        QSqlQuery q(t->db());
+        execBound(q,
+                  "select current_setting('tabel.station'), current_setting('tabel.role'), pg_backend_pid()",
+                  {});
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), QString("тест-1"));
+        QCOMPARE(q.value(1).toString(), QString("full"));
+        QVERIFY(q.value(2).toLongLong() != pid);
     }
     void init() {
         t->clearData();
@@ -445,10 +486,17 @@ private slots:
         ChangesForm w;
         w.From->setDate(QDate(2026, 5, 1));
         w.To->setDate(QDate(2026, 5, 31));
+        // Nothing recorded for another worker: said in words, not an empty grid alone.
+        w.Worker->setText(QString::number(worker + 1000));
+        w.ShowButtonClick();
+        QCOMPARE(w.Grid->rowCount(), 0);
+        QVERIFY(!w.Nothing->isHidden());
+        QVERIFY2(w.Nothing->text().contains("изменений не записано"), qPrintable(w.Nothing->text()));
         w.Worker->setText(QString::number(worker));
         w.Action->setCurrentIndex(w.Action->findText("удалена"));
         w.ShowButtonClick();
         QCOMPARE(w.shown().size(), 1);
+        QVERIFY(w.Nothing->isHidden());
         QCOMPARE(w.Grid->item(0, 1)->text(), QString("строка удалена"));
         QVERIFY(w.Grid->item(0, 4)->text().contains("Работник: Орлов П. А."));
         QVERIFY(w.RestoreButton->isEnabled());

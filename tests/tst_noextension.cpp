@@ -83,7 +83,8 @@ private slots:
 
         auto [yes, yesText] = run(args, "да\n");
         QCOMPARE(yes, 0);
-        QVERIFY2(yesText.contains("установлено, версия 1"), qPrintable(yesText));
+        QVERIFY2(yesText.contains(QString("установлено, версия %1").arg(Extension::RequiredVersion)),
+                 qPrintable(yesText));
         QCOMPARE(Extension::detect(t->db()).version, Extension::RequiredVersion);
 
         auto [again, againText] = run(args + QStringList{"--yes"}, "");

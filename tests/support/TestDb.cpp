@@ -1,5 +1,8 @@
 #include "tests/support/TestDb.h"
 
+#include "forms/WaitWindow.h"
+#include <QApplication>
+
 #include "db/Instances.h"
 #include "db/Query.h"
 
@@ -66,11 +69,15 @@ TestDb::TestDb(const QString& name, Template from) : database_(QStringLiteral("t
     if (!dm_->connectTo(settings(), &error))
         qFatal("cannot connect to %s: %s", qPrintable(database_), qPrintable(error));
     registerInstance(dm_.get());
+    // The program's statements run as the program runs them: off the event loop, with the wait
+    // window after a moment.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance())) WaitWindow::install();
     for (int shift = 1; shift <= 4; ++shift)
         dm_->smenaQuery(shift).setParam(QStringLiteral("ok"), QStringLiteral("ta"));
 }
 
 TestDb::~TestDb() {
+    WaitWindow::uninstall();
     unregisterInstance<DataModule6>();
     dm_.reset();
     adminExec(socketDir(), QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database_));
