@@ -13,4 +13,6 @@ target_compile_definitions(tst_timesheets_monthly PRIVATE
   XLSX_READER="${CMAKE_CURRENT_LIST_DIR}/support/xlsx_read.py" SYSTEM_PYTHON="/usr/bin/python3")
 # Month close and change history on the database extension; and the program without it.
 tabel_add_test(monthclose SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_monthclose.cpp LIBS tabel_app tabel_app_teststamp)
+target_compile_definitions(tst_monthclose PRIVATE
+  XLSX_READER="${CMAKE_CURRENT_LIST_DIR}/support/xlsx_read.py" SYSTEM_PYTHON="/usr/bin/python3")
 tabel_add_test(noextension SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_noextension.cpp LIBS tabel_app tabel_app_teststamp)

@@ -15,6 +15,7 @@
 #include "journal/ShiftEntry.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TestDb.h"
+#include "tests/support/Workbook.h"
 #include "timesheets/Form25.h"
 #include "timesheets/Household.h"
 #include "timesheets/MonthClose.h"
@@ -499,6 +500,17 @@ private slots:
         QVERIFY(w.Nothing->isHidden());
         QCOMPARE(w.Grid->item(0, 1)->text(), QString("строка удалена"));
         QVERIFY(w.Grid->item(0, 4)->text().contains("Работник: Орлов П. А."));
+        // The workbook holds what the window shows, titles first.
+        {
+            RecordingOpener opener;
+            w.ExcelButton->click();
+            QCOMPARE(opener.opened.size(), 1);
+            const QMap<QString, QString> cells = readCells(opener.opened.last());
+            QCOMPARE(cells.value("A1"), w.Grid->horizontalHeaderItem(0)->text());
+            for (int c = 0; c < w.Grid->columnCount(); ++c)
+                QCOMPARE(cells.value(QString(QChar('A' + c)) + "2"), w.Grid->item(0, c)->text());
+            QVERIFY(!cells.contains("A3"));
+        }
         QVERIFY(w.RestoreButton->isEnabled());
         shown.answers = {true};
         w.RestoreButton->click();
