@@ -563,6 +563,10 @@ void Query::release() {
 
 void Query::open() {
     if (open_) return;
+    run();
+}
+
+void Query::run() {
     try {
         openOnce();
     } catch (const ConnectionLost&) {
@@ -631,8 +635,9 @@ void Query::close() {
 }
 
 void Query::reopen() {
-    close();
-    open();
+    // The rows shown stay until the new ones have arrived: a re-read that waits shows them
+    // meanwhile, and one that fails or is cancelled leaves them as they were.
+    run();
 }
 
 void Query::setRecNo(int n) {

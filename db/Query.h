@@ -43,7 +43,8 @@ public:
 
     void open();
     void close();
-    // Close and open again, with the current parameters.
+    // Runs the statement again with the current parameters; the rows of the moment stay until
+    // the new ones have arrived, and stay as they were when it fails.
     void reopen();
     bool isOpen() const { return open_; }
 
@@ -87,6 +88,9 @@ signals:
     void currentChanged(int row);
 
 private:
+    // Runs the statement (once more on a new connection when a read met a lost one) and takes
+    // its rows; the rows before stay when it fails.
+    void run();
     void openOnce();
     void applyFilter();
     friend void forgetPreparedStatements(const QString& connection);

@@ -31,10 +31,14 @@ void openAll(DataModule6& dm, const QDate& date, int fresh) {
 }
 
 void refreshAll(DataModule6& dm) {
-    for (int shift = 1; shift <= 4; ++shift)
-        dm.smenaQuery(shift).close();
-    for (int shift = 1; shift <= 4; ++shift)
-        dm.smenaQuery(shift).open();
+    // Each shift keeps its lines on screen until its new ones have arrived.
+    for (int shift = 1; shift <= 4; ++shift) {
+        Query& q = dm.smenaQuery(shift);
+        if (q.isOpen())
+            q.reopen();
+        else
+            q.open();
+    }
 }
 
 QString deleteQuestion(const QSqlRecord& line) {
