@@ -17,12 +17,22 @@ void QueryGridModel::setQuery(Query* query) {
     beginResetModel();
     disconnect(reset_);
     query_ = query;
+    forgetRecord();
     if (query_)
         reset_ = connect(query_, &Query::rowsReset, this, [this] {
             beginResetModel();
+            forgetRecord();
             endResetModel();
         });
     endResetModel();
+}
+
+const QSqlRecord& QueryGridModel::recordOf(int row) const {
+    if (row != cachedRow_) {
+        cachedRecord_ = query_->row(row);
+        cachedRow_ = row;
+    }
+    return cachedRecord_;
 }
 
 void QueryGridModel::setColumns(const QList<GridColumn>& columns) {
@@ -66,7 +76,7 @@ QVariant QueryGridModel::data(const QModelIndex& index, int role) const {
     const GridColumn& column = columns_[index.column()];
     const int row = index.row();
     if (style_) {
-        const QVariant styled = style_(column.field, query_->row(row), role);
+        const QVariant styled = style_(column.field, recordOf(row), role);
         if (styled.isValid()) return styled;
     }
     switch (role) {

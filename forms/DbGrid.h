@@ -42,7 +42,14 @@ public:
     static QString displayText(const QVariant& value);
 
 private:
+    // The record of one row for the cell style, made once for all the cells and roles of the
+    // row a view asks about in turn (not once for every cell and role).
+    const QSqlRecord& recordOf(int row) const;
+    void forgetRecord() const { cachedRow_ = -1; }
+
     Query* query_ = nullptr;
+    mutable int cachedRow_ = -1;
+    mutable QSqlRecord cachedRecord_;
     QMetaObject::Connection reset_;
     QList<GridColumn> columns_;
     CellStyle style_;
