@@ -19,7 +19,7 @@
 
 namespace {
 // Session settings cannot be prepared: run as they are.
-void run(QSqlDatabase db, const QString& sql) {
+void runUnprepared(QSqlDatabase db, const QString& sql) {
     QSqlQuery q(db);
     if (!q.exec(sql)) throw DbError(sql);
 }
@@ -68,8 +68,8 @@ int main(int argc, char** argv) {
         const int rounds = 300;
         for (int i = 0; i < rounds; ++i) {
             for (const bool triggers : {i % 2 == 0, i % 2 != 0}) {
-                run(db, triggers ? "set session_replication_role = origin"
-                                 : "set session_replication_role = replica");
+                runUnprepared(db, triggers ? "set session_replication_role = origin"
+                                           : "set session_replication_role = replica");
                 e.colour = QString::number(900000 + i); // never a duplicate of a real line
                 QElapsedTimer t;
                 t.start();
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
                 Journal::deleteLine(db, id.value(0).toInt());
             }
         }
-        run(db, "set session_replication_role = origin");
+        runUnprepared(db, "set session_replication_role = origin");
         QSqlQuery h(db);
         execBound(h, "select count(*) from tabel_ext.history", {});
         h.next();

@@ -2,6 +2,7 @@
 // date, one save through the entry dialog's save, and one delete, each with its day hours. Prints medians and
 // query plans.
 //   bench_journal SOCKET_FOLDER [DATABASE]
+#include "bench/BenchLine.h"
 #include "bench/BenchSupport.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
@@ -21,23 +22,6 @@
 #include <QSqlQuery>
 
 namespace {
-// The benchmark's lines carry colours no real line has (so they are never duplicates) on a
-// date that may lie in a closed year: the save's question about them is answered Yes.
-class YesMessages final : public Messages {
-public:
-    void error(const QString& caption, const QString& text) override {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
-    }
-    bool question(const QString&, const QString&) override { return true; }
-    void information(const QString&, const QString&) override {}
-};
-
-QSqlQuery run(DataModule6& dm, const QString& sql, const QMap<QString, QVariant>& params = {}) {
-    QSqlQuery q(dm.ADO_DB());
-    execBound(q, sql, params);
-    return q;
-}
-
 void printPlan(DataModule6& dm, int shift, const QDate& date) {
     // EXPLAIN cannot be prepared: the date goes in as its text here (the program binds it).
     QString sql = DataModule6::smenaSql(shift);
@@ -93,36 +77,10 @@ int main(int argc, char** argv) {
         // One save through the entry dialog's save: the checks, the duplicate count, the line
         // and its day hours in one transaction, and the re-read of the shift's journal query.
         // Each saved line is deleted again (with its day hours) before the next.
-        QSqlQuery sample =
-            run(dm,
-                "select w_id, o_id, i_id, cena from accounts_dep.smena where data = :d and smena = 1 "
-                "limit 1",
-                {{"d", date}});
-        sample.next();
-        const int w = sample.value(0).toInt();
+        const BenchLine line = BenchLine::on(dm.ADO_DB(), date);
         Journal::openAll(dm, date);
-        auto entry = [&](int colour) {
-            ShiftEntry::Entry e;
-            e.workerId = w;
-            e.operationId = sample.value(1).toInt();
-            e.productId = sample.value(2).toInt();
-            e.price = sample.value(3).toDouble();
-            e.worker = QStringLiteral("bench");
-            e.operation = QStringLiteral("bench; bench; bench");
-            e.kolVo = QStringLiteral("10");
-            e.brak = QStringLiteral("0");
-            e.time = QStringLiteral("0");
-            e.colour = QString::number(colour); // never a duplicate of a real line
-            e.date = date;
-            e.shift = 1;
-            return e;
-        };
-        auto savedLine = [&](int colour) {
-            QSqlQuery saved = run(dm, "select id from accounts_dep.smena where data=:d and color=:c",
-                                  {{"d", date}, {"c", colour}});
-            saved.next();
-            return saved.value(0).toInt();
-        };
+        auto entry = [&](int colour) { return line.entry(colour); };
+        auto savedLine = [&](int colour) { return line.savedId(dm.ADO_DB(), colour); };
         QVector<double> save, remove, write, reread;
         for (int i = 0; i < 60; ++i) {
             QElapsedTimer t;

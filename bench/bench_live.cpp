@@ -4,6 +4,7 @@
 // others, measured alternately in one run. The extension's notify triggers are switched off
 // for the run where the database user may (so "without" sends nothing at all) and back on.
 //   bench_live SOCKET_FOLDER [DATABASE]
+#include "bench/BenchLine.h"
 #include "bench/BenchSupport.h"
 #include "db/Changes.h"
 #include "db/DataModule6.h"
@@ -20,17 +21,6 @@
 #include <QSqlQuery>
 
 namespace {
-double percentile(QVector<double> v, double p) {
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0 : v[std::min<qsizetype>(v.size() - 1, qsizetype(v.size() * p))];
-}
-
-QSqlQuery run(QSqlDatabase db, const QString& sql, const QMap<QString, QVariant>& params = {}) {
-    QSqlQuery q(db);
-    execBound(q, sql, params);
-    return q;
-}
-
 bool notifyTriggers(QSqlDatabase db, bool on) {
     QSqlQuery q(db);
     bool ok = true;
@@ -60,34 +50,9 @@ int main(int argc, char** argv) {
                              "desc, 1 limit 1");
         busiest.next();
         const QDate date = busiest.value(0).toDate();
-        QSqlQuery sample =
-            run(dm.ADO_DB(),
-                "select w_id, o_id, i_id, cena from accounts_dep.smena where data = :d and smena = 1 "
-                "limit 1",
-                {{"d", date}});
-        sample.next();
-        const int w = sample.value(0).toInt();
-        auto entry = [&](int colour) {
-            ShiftEntry::Entry e;
-            e.workerId = w;
-            e.operationId = sample.value(1).toInt();
-            e.productId = sample.value(2).toInt();
-            e.price = sample.value(3).toDouble();
-            e.worker = e.operation = QStringLiteral("bench");
-            e.kolVo = QStringLiteral("10");
-            e.brak = QStringLiteral("0");
-            e.time = QStringLiteral("0");
-            e.colour = QString::number(colour); // never a duplicate of a real line
-            e.date = date;
-            e.shift = 1;
-            return e;
-        };
-        auto savedLine = [&](int colour) {
-            QSqlQuery saved = run(writer, "select id from accounts_dep.smena where data=:d and color=:c",
-                                  {{"d", date}, {"c", colour}});
-            saved.next();
-            return saved.value(0).toInt();
-        };
+        const BenchLine line = BenchLine::on(dm.ADO_DB(), date);
+        auto entry = [&](int colour) { return line.entry(colour); };
+        auto savedLine = [&](int colour) { return line.savedId(writer, colour); };
 
         const bool triggersOff = notifyTriggers(writer, false);
         Journal::openAll(dm, date);

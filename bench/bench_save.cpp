@@ -27,28 +27,6 @@
 #include <QTimer>
 
 namespace {
-// The benchmark's lines carry colours no real line has (so they are never duplicates): the
-// save's question about the colour is answered Yes.
-class YesMessages final : public Messages {
-public:
-    void error(const QString& caption, const QString& text) override {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
-    }
-    bool question(const QString&, const QString&) override { return true; }
-    void information(const QString&, const QString&) override {}
-};
-
-double percentile(QVector<double> v, double p) {
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0 : v[std::min<qsizetype>(v.size() - 1, qsizetype(v.size() * p))];
-}
-
-QSqlQuery run(DataModule6& dm, const QString& sql, const QMap<QString, QVariant>& params = {}) {
-    QSqlQuery q(dm.ADO_DB());
-    execBound(q, sql, params);
-    return q;
-}
-
 // The server's log from `offset` on, and the sum of the statement durations written there (ms).
 double loggedMilliseconds(const QString& path, qint64 offset, int* statements) {
     QFile log(path);

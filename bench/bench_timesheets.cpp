@@ -17,12 +17,6 @@
 #include <QSqlQuery>
 
 namespace {
-QSqlQuery run(QSqlDatabase db, const QString& sql, const QMap<QString, QVariant>& params = {}) {
-    QSqlQuery q(db);
-    execBound(q, sql, params);
-    return q;
-}
-
 // A fingerprint of the month's shift rows: every column but the generated id, in key order.
 QString shiftRows(QSqlDatabase db, int month, int year) {
     QString days;
