@@ -241,10 +241,7 @@ bool run(const QSqlDriver* driver, const std::function<bool()>& work) {
                                       Qt::QueuedConnection);
     }
     if (cancel) PQfreeCancel(cancel);
-    const bool cancelled = lastCancelled;
-    const bool result = r.result();
-    lastCancelled = cancelled;
-    return result;
+    return r.result();
 }
 
 } // namespace StatementWait
