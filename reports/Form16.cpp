@@ -6,14 +6,14 @@ using namespace layout;
 
 // Grouped by the worker's number, so namesakes stay two workers; the name is what prints.
 QString Form16::sql() {
-    return QStringLiteral("select ") + PeriodLines::workerName() +
-           QStringLiteral(
-               " fio, smena.w_id, sum(smena.kol_vo-smena.brak)::numeric as kolvo, \n"
-               "sum(smena.summa) as summa, vid_oper.vid, izdel.nom, oper.naimen, smena.color\nfrom ") +
-           PeriodLines::summed(QStringLiteral("w_id, i_id, o_id, color")) + PeriodLines::names() +
-           PeriodLines::person() +
-           QStringLiteral("group by fio, smena.w_id, izdel.nom, oper.naimen, vid_oper.vid, smena.color "
-                          "order by fio, smena.w_id, izdel.nom");
+    using namespace PeriodLines;
+    return workerRanks(QStringLiteral("nom"), QStringLiteral("naimen, vid")) +
+           QStringLiteral("select coalesce(min(w.fio), '') as fio, s.w_id, sum(") + goodPieces() +
+           QStringLiteral(")::numeric as kolvo, ") + amount() +
+           QStringLiteral(" as summa, min(o.vid) as vid, min(i.nom) as nom, min(o.naimen) as naimen, s.color\n") +
+           workerFrom() + QStringLiteral("group by ") + workerRank() + QStringLiteral(", s.w_id, ") + productRank() +
+           QStringLiteral(", ") + operationRank() + QStringLiteral(", s.color\norder by ") + workerRank() +
+           QStringLiteral(", s.w_id, ") + productRank();
 }
 
 Form16::Form16(QObject* parent) : PeriodReport(parent) {

@@ -6,15 +6,15 @@ using namespace layout;
 
 // Grouped by the worker's number, so namesakes stay two workers; the name is what prints.
 QString Form20::sql() {
-    return QStringLiteral("select ") + PeriodLines::workerName() +
-           QStringLiteral(" fio, smena.w_id, izdel.marka, vid_oper.vid, oper.naimen, \n"
-                          "sum(smena.kol_vo)::numeric as kolvo, sum(smena.brak)::bigint as brk, "
-                          "sum(smena.summa) as summa, "
-                          "smena.color, sum(smena.s_prize) as s_prize\nfrom ") +
-           PeriodLines::summed(QStringLiteral("w_id, i_id, o_id, color"), true) + PeriodLines::names() +
-           PeriodLines::person() +
-           QStringLiteral("group by fio, smena.w_id, marka, vid_oper.vid, oper.naimen, smena.color "
-                          "order by fio, smena.w_id, marka, vid_oper.vid, oper.naimen");
+    using namespace PeriodLines;
+    return workerRanks(QStringLiteral("marka"), QStringLiteral("vid, naimen"), true) +
+           QStringLiteral("select coalesce(min(w.fio), '') as fio, s.w_id, min(i.marka) as marka, min(o.vid) as vid, "
+                          "min(o.naimen) as naimen,\nsum(coalesce(s.kol_vo,0))::numeric as kolvo, "
+                          "sum(coalesce(s.brak,0))::bigint as brk, ") +
+           amount() + QStringLiteral(" as summa, s.color, sum(s.s_prize) as s_prize\n") + workerFrom() +
+           QStringLiteral("group by ") + workerRank() + QStringLiteral(", s.w_id, ") + productRank() +
+           QStringLiteral(", ") + operationRank() + QStringLiteral(", s.color\norder by ") + workerRank() +
+           QStringLiteral(", s.w_id, ") + productRank() + QStringLiteral(", ") + operationRank();
 }
 
 Form20::Form20(QObject* parent) : PeriodReport(parent) {

@@ -23,10 +23,28 @@ QString summed(const QString& keys, bool withPrize = false);
 // The names the summed lines are joined to: products, operations, operation kinds (outer joins).
 QString names();
 
-// The worker's person, one at most per number (outer); its name column is "person.s_caption".
-QString person();
+// The two reports by workers read the period's lines of each worker, product, operation,
+// colour and price summed once ("s": kol_vo, brak, and with `withPrize` s_prize), then group
+// those sums by ranks rather than by names: "w" ranks the period's workers by printed name (his
+// person's name, or his number where no person has it, or nothing without a number), "i" the
+// products by `productName` (a column of izdel), "o" the operations by `operationOrder` (naimen
+// and vid, in the order the report sorts them). Equal names share a rank, a product or
+// operation the line names but that does not exist ranks with those that have no name, so
+// grouping by the ranks groups exactly as by the names, and ordering by them orders exactly as
+// by the names (in the database's collation) while the server compares integers. Each price's
+// exact decimal form is taken once ("pr.n"). The text ends with the WITH clause; the
+// statement goes on with its select list, then workerFrom(), then its grouping.
+QString workerRanks(const QString& productName, const QString& operationOrder, bool withPrize = false);
+QString workerFrom();
 
-// The worker's printed name: his name, or his number where no person has it.
-QString workerName();
+// The ranks to group and order by; the names are taken as min(w.fio), min(i.<name>) and so on,
+// the same within a group (w.fio is empty for lines without a worker number).
+QString workerRank();
+QString productRank();
+QString operationRank();
+
+// Good pieces (made less rejects) of the summed rows, and their amount as an exact decimal.
+QString goodPieces();
+QString amount();
 
 } // namespace PeriodLines

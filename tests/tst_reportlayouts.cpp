@@ -337,6 +337,7 @@ private slots:
         QTest::addColumn<QString>("statement");
         QTest::addColumn<QString>("direct");
         QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QString>("order");
         const QString lines =
             QStringLiteral("from accounts_dep.smena left join accounts_dep.izdel on izdel.id=smena.i_id "
                            "left join accounts_dep.oper on oper.id=smena.o_id "
@@ -353,7 +354,8 @@ private slots:
                    "*smena.cena::numeric) as summa, vid_oper.vid, izdel.nom, oper.naimen, smena.color " +
                    lines + person + period +
                    "group by fio, smena.w_id, izdel.nom, oper.naimen, vid_oper.vid, smena.color"
-            << QStringList{"fio", "w_id", "nom", "naimen", "vid", "color", "kolvo", "summa"};
+            << QStringList{"fio", "w_id", "nom", "naimen", "vid", "color", "kolvo", "summa"}
+            << QStringLiteral("fio, w_id, nom");
         QTest::newRow("report by products")
             << Form17::sql()
             << "select sum(" + good +
@@ -361,7 +363,7 @@ private slots:
                    "round((izdel.massa*sum(" +
                    good + "))::numeric,2) as mass " + lines + period +
                    "group by izdel.nom, smena.color, oper.naimen, vid_oper.vid, izdel.massa"
-            << QStringList{"nom", "color", "naimen", "vid", "kolvo", "mass"};
+            << QStringList{"nom", "color", "naimen", "vid", "kolvo", "mass"} << QStringLiteral("nom");
         QTest::newRow("detailed report by workers")
             << Form20::sql()
             << "select coalesce(person.s_caption, smena.w_id::text, '') fio, smena.w_id, izdel.marka, "
@@ -371,7 +373,8 @@ private slots:
                    "*smena.cena/100)::numeric, 6) as s_prize " + lines + person + period +
                    "group by fio, smena.w_id, marka, vid_oper.vid, oper.naimen, smena.color"
             << QStringList{"fio",   "w_id",  "marka", "vid",   "naimen",
-                           "color", "kolvo", "brk",   "summa", "s_prize"};
+                           "color", "kolvo", "brk",   "summa", "s_prize"}
+            << QStringLiteral("fio, w_id, marka, vid, naimen");
         QTest::newRow("detailed report by products")
             << Form21::sql()
             << "select izdel.marka, vid_oper.vid vid, oper.naimen, izdel.nom, "
@@ -381,7 +384,8 @@ private slots:
                    "*smena.cena::numeric) as summa, smena.color, "
                    "round((izdel.massa*sum(coalesce(kol_vo,0)))::numeric,2) as mass " +
                    lines + period + "group by izdel.nom, marka, vid_oper.vid, oper.naimen, smena.color, massa"
-            << QStringList{"nom", "marka", "vid", "naimen", "color", "kolvo", "brk", "summa", "mass"};
+            << QStringList{"nom", "marka", "vid", "naimen", "color", "kolvo", "brk", "summa", "mass"}
+            << QStringLiteral("nom, marka, vid, naimen");
         QTest::newRow("product summary workbook")
             << SummaryReports::xlsRepSql()
             << "select sum(" + good +
@@ -389,7 +393,7 @@ private slots:
                    "izdel.massa*sum(" +
                    good + ") as mass " + lines + period +
                    "group by izdel.nom, smena.color, oper.naimen, vid_oper.vid, izdel.massa"
-            << QStringList{"nom", "color", "naimen", "vid", "kolvo", "mass"};
+            << QStringList{"nom", "color", "naimen", "vid", "kolvo", "mass"} << QStringLiteral("nom");
     }
     void everyPeriodStatementHasTheRowsOfItsLinesGroupedDirectly() {
         QFETCH(QString, statement);
@@ -429,6 +433,24 @@ private slots:
                 }
             }
         }
+        // Lines whose names are missing in every way: no worker number; a product with no
+        // group (no name) beside one that does not exist; an operation of no kind and no
+        // operation name beside one that does not exist. Each pair groups as one.
+        const int unnamed = db->addProduct(QStringLiteral("Без группы"), 1.0);
+        const int bare = db->addOperation(weld, unnamed, 0, {1});
+        db->exec("update accounts_dep.oper set naimen = null, vid = null where id = :id", {{"id", bare}});
+        const struct {
+            QVariant worker;
+            int oper, product;
+        } odd[] = {{QVariant(), ops[0], p1},    {QVariant(), ops[1], p1},      {a, bare, unnamed},
+                   {a, 999999, unnamed},         {a, bare, 999998},             {a, 999999, 999998},
+                   {c, ops[2], 999998},          {nobody, ops[3], p2}};
+        for (const auto& l : odd) {
+            const int line =
+                db->addLine(a, l.oper == 999999 ? ops[0] : l.oper, Day1.addDays(3), 1, 5, 1, 3.3, 8, QStringLiteral("no"), 0);
+            db->exec("update accounts_dep.smena set w_id = :w, o_id = :o, i_id = :i where id = :id",
+                     {{"w", l.worker}, {"o", l.oper}, {"i", l.product}, {"id", line}});
+        }
         auto rows = [&](const QString& sql) {
             QSqlQuery q(db->db());
             QStringList casts;
@@ -455,6 +477,23 @@ private slots:
         }
         QVERIFY(expected.size() > 10);
         QCOMPARE(actual, expected);
+
+        // In the statement's own order the rows come as the names order them.
+        QFETCH(QString, order);
+        auto sequence = [&](const QString& sql) {
+            QSqlQuery q(db->db());
+            execBound(q, "select " + order + " from (" + sql + ") r", {{"data1", Day1}, {"data2", Day2}});
+            QStringList out;
+            while (q.next()) {
+                QStringList values;
+                for (int i = 0; i < q.record().count(); ++i)
+                    values << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
+                out << values.join(u'|');
+            }
+            return out;
+        };
+        QStringList sorted = sequence(direct + " order by " + order);
+        QCOMPARE(sequence(statement), sorted);
     }
 
     void anEmptyPeriodGivesTheHeaderAndZeroTotals() {
