@@ -4,17 +4,14 @@
 #include "db/DataModule6.h"
 #include "db/Instances.h"
 
-#include <QApplication>
-#include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QScrollBar>
 #include <utility>
 
-JournalLive::JournalLive(DbGrid* grid, QWidget* window) : QObject(window), grid_(grid), window_(window) {
+JournalLive::JournalLive(DbGrid* grid, QWidget* window) : QObject(window), grid_(grid) {
     setObjectName(QStringLiteral("JournalLive"));
-    timer_.setSingleShot(true);
-    connect(&timer_, &QTimer::timeout, this, &JournalLive::reread);
+    paced_ = new PacedRun(window, [this] { reread(); });
     clock_.start();
     fade_.setInterval(500);
     connect(&fade_, &QTimer::timeout, this, [this] {
@@ -31,7 +28,7 @@ JournalLive::JournalLive(DbGrid* grid, QWidget* window) : QObject(window), grid_
         if (DataModule6* dm = instanceOf<DataModule6>())
             for (int s = 1; s <= 4; ++s)
                 if (dm->smenaQuery(s).isOpen()) dirty_.insert(s);
-        schedule();
+        if (!dirty_.isEmpty()) paced_->request();
     });
 }
 
@@ -55,32 +52,10 @@ void JournalLive::changed(const Changes::Change& change) {
         dirty_.insert(s);
         if (change.fromOther) fromOther_.insert(s);
     }
-    if (!dirty_.isEmpty()) schedule();
-}
-
-void JournalLive::schedule() {
-    if (dirty_.isEmpty() || timer_.isActive() || waitingFor_) return;
-    const qint64 since = sinceLast_.isValid() ? sinceLast_.elapsed() : MinInterval;
-    timer_.start(int(std::max<qint64>(0, MinInterval - since)));
-}
-
-bool JournalLive::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == waitingFor_ && (event->type() == QEvent::Hide || event->type() == QEvent::Close)) {
-        watched->removeEventFilter(this);
-        waitingFor_ = nullptr;
-        QTimer::singleShot(0, this, &JournalLive::schedule);
-    }
-    return QObject::eventFilter(watched, event);
+    if (!dirty_.isEmpty()) paced_->request();
 }
 
 void JournalLive::reread() {
-    // Not under a dialog opened from the journal (its line may be the one being changed).
-    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != window_) {
-        waitingFor_ = modal;
-        modal->installEventFilter(this);
-        return;
-    }
-    sinceLast_.start();
     const QSet<int> shifts = std::exchange(dirty_, {});
     const QSet<int> other = std::exchange(fromOther_, {});
     for (int s : shifts) {

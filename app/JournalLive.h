@@ -6,10 +6,10 @@
 // workstation added are highlighted for a few seconds. After the connection was opened anew
 // every shift is read again once. A change of any other date costs a comparison.
 #include "forms/DbGrid.h"
+#include "forms/PacedRun.h"
 
 #include <QElapsedTimer>
 #include <QHash>
-#include <QPointer>
 #include <QSet>
 #include <QTimer>
 
@@ -21,7 +21,7 @@ struct Change;
 class JournalLive : public QObject {
     Q_OBJECT
 public:
-    static constexpr int MinInterval = 500;   // ms between two re-reads
+    static constexpr int MinInterval = PacedRun::MinInterval; // ms between two re-reads
     static constexpr int HighlightFor = 4000; // ms
 
     JournalLive(DbGrid* grid, QWidget* window);
@@ -33,18 +33,13 @@ public:
 
 private:
     void changed(const Changes::Change& change);
-    void schedule();
     void reread();
     void rereadShift(int shift, bool highlight);
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
     DbGrid* grid_;
-    QWidget* window_;
     QSet<int> dirty_;
     QSet<int> fromOther_;
-    QTimer timer_;
-    QElapsedTimer sinceLast_;
-    QPointer<QWidget> waitingFor_;
+    PacedRun* paced_;
     QHash<int, qint64> highlighted_; // line id -> until (ms of the clock below)
     QElapsedTimer clock_;
     QTimer fade_;

@@ -3,17 +3,20 @@
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 
-#include <QApplication>
 #include <QBoxLayout>
-#include <QEvent>
 
 LiveRefresh::LiveRefresh(QWidget* window, Mode mode, std::function<bool(const Changes::Change&)> matters,
                          std::function<void()> reread)
     : QObject(window), window_(window), mode_(mode), matters_(std::move(matters)),
       reread_(std::move(reread)) {
     setObjectName(QStringLiteral("LiveRefresh"));
-    timer_.setSingleShot(true);
-    connect(&timer_, &QTimer::timeout, this, &LiveRefresh::fire);
+    paced_ = new PacedRun(window, [this] {
+        try {
+            reread_();
+        } catch (const std::exception&) {
+            // The server went away: read again once it is back.
+        }
+    });
     if (mode_ == Mode::Mark) {
         stale_ = new QPushButton(StaleCaption, window);
         stale_->setObjectName(QStringLiteral("StaleButton"));
@@ -37,8 +40,7 @@ LiveRefresh::LiveRefresh(QWidget* window, Mode mode, std::function<bool(const Ch
 }
 
 void LiveRefresh::clear() {
-    pending_ = false;
-    timer_.stop();
+    paced_->cancel();
     if (stale_) stale_->hide();
 }
 
@@ -47,37 +49,5 @@ void LiveRefresh::touched() {
         stale_->show();
         return;
     }
-    pending_ = true;
-    schedule();
-}
-
-void LiveRefresh::schedule() {
-    if (!pending_ || timer_.isActive() || waitingFor_) return;
-    const qint64 since = sinceLast_.isValid() ? sinceLast_.elapsed() : MinInterval;
-    timer_.start(int(std::max<qint64>(0, MinInterval - since)));
-}
-
-bool LiveRefresh::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == waitingFor_ && (event->type() == QEvent::Hide || event->type() == QEvent::Close)) {
-        watched->removeEventFilter(this);
-        waitingFor_ = nullptr;
-        QTimer::singleShot(0, this, &LiveRefresh::schedule);
-    }
-    return QObject::eventFilter(watched, event);
-}
-
-void LiveRefresh::fire() {
-    if (!pending_) return;
-    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != window_) {
-        waitingFor_ = modal;
-        modal->installEventFilter(this);
-        return;
-    }
-    pending_ = false;
-    sinceLast_.start();
-    try {
-        reread_();
-    } catch (const std::exception&) {
-        // The server went away: read again once it is back.
-    }
+    paced_->request();
 }

@@ -7,19 +7,17 @@
 // once. A hidden window ignores changes (it reads when it is opened), and so does every
 // window the program's own writes: the window that wrote reads again itself.
 #include "db/Changes.h"
+#include "forms/PacedRun.h"
 
 #include <functional>
-#include <QElapsedTimer>
-#include <QPointer>
 #include <QPushButton>
-#include <QTimer>
 #include <QWidget>
 
 class LiveRefresh : public QObject {
     Q_OBJECT
 public:
     enum class Mode { Reread, Mark };
-    static constexpr int MinInterval = 500; // ms
+    static constexpr int MinInterval = PacedRun::MinInterval;
     inline static const QString StaleCaption = QStringLiteral("Данные изменились — Обновить");
 
     LiveRefresh(QWidget* window, Mode mode, std::function<bool(const Changes::Change&)> matters,
@@ -30,21 +28,15 @@ public:
     // The window has read afresh: no longer stale, nothing pending.
     void clear();
     // A re-read is waiting (its half second, or a dialog).
-    bool isPending() const { return pending_; }
+    bool isPending() const { return paced_->isRequested(); }
 
 private:
     void touched();
-    void schedule();
-    void fire();
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
     QWidget* window_;
     Mode mode_;
     std::function<bool(const Changes::Change&)> matters_;
     std::function<void()> reread_;
     QPushButton* stale_ = nullptr;
-    QTimer timer_;
-    QElapsedTimer sinceLast_;
-    QPointer<QWidget> waitingFor_;
-    bool pending_ = false;
+    PacedRun* paced_;
 };
