@@ -1,5 +1,7 @@
 #include "app/Application.h"
 
+#include "spreadsheet/ExcelExport.h"
+
 #include "app/Form1.h"
 #include "app/Form23.h"
 #include "catalogues/Form10.h"
@@ -182,8 +184,16 @@ int runTabel(const QStringList& arguments) {
 
     auto* dm = new DataModule6;
     registerInstance(dm);
-    if (!dm->connectTo(ConnectionSettings::fromArguments(arguments))) {
-        messages().error(Caption::StartupError, NoConnectionMessage);
+    // Workbooks of earlier runs: the spreadsheet application has long let go of them.
+    ExcelExport::removeOldWorkbooks();
+    QString connectError;
+    if (!dm->connectTo(ConnectionSettings::fromArguments(arguments), &connectError)) {
+        // One box: the start's own words, and where the reason is known, what to check (never
+        // the server's English text).
+        const QString why = ConnectFailure::explain(connectError);
+        messages().error(Caption::StartupError, why.isEmpty()
+                                                    ? NoConnectionMessage
+                                                    : NoConnectionMessage + QStringLiteral("\n\n") + why);
         unregisterInstance<DataModule6>();
         delete dm;
         return 1;

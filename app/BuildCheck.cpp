@@ -1,5 +1,7 @@
 #include "app/BuildCheck.h"
 
+#include "db/Extension.h"
+
 #include "app/Form1.h"
 #include "app/Form23.h"
 #include "app/Program.h"
@@ -85,13 +87,31 @@ void setCurrent(BuildStamp s) {
 
 Outcome check(DataModule6& dm, BuildStamp build) {
     QSqlDatabase db = dm.ADO_DB();
+    const QString point = QStringLiteral(".");
+    if (Extension::current().roles) {
+        // The access roles are the server's: the record is read and raised by the extension's
+        // function, the one write of it that a login may make (at the login window, before it
+        // has taken a role, too).
+        QSqlQuery q(db);
+        execBound(q, QStringLiteral("select d, t, delim, raised from tabel_ext.check_build(:d, :t)"),
+                  {{QStringLiteral("d"), build.date}, {QStringLiteral("t"), build.time}});
+        if (!q.next()) {
+            dm.Delim = point;
+            return Outcome::Same;
+        }
+        const QString delim = q.value(2).toString();
+        dm.Delim = delim.trimmed().isEmpty() ? point : delim;
+        const int d = q.value(0).toInt();
+        const int t = q.value(1).toInt();
+        if (d > build.date || (d == build.date && t > build.time)) return Outcome::Newer;
+        return q.value(3).toBool() ? Outcome::Raised : Outcome::Same;
+    }
     QSqlQuery ver(db);
     execBound(ver, QStringLiteral("select ctid::text as row, d, t, delim from accounts_dep.ver limit 1"), {});
     Outcome outcome = Outcome::Same;
     // The server reads number texts with a point. A record that names no separator (null,
     // empty or blank), or a new record, means that point: an empty separator would turn
     // 12.5 into 125.
-    const QString point = QStringLiteral(".");
     if (!ver.next()) {
         QSqlQuery add(db);
         execBound(add, QStringLiteral("insert into accounts_dep.ver (d, t, delim) values (:d, :t, :delim)"),

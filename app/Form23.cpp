@@ -42,6 +42,12 @@ Form23::Form23(QWidget* parent) : FormDialog(parent) {
     layout->addWidget(label);
     layout->addWidget(Edit1);
     layout->addLayout(buttons);
+    SecurityNote = new QLabel;
+    SecurityNote->setObjectName(QStringLiteral("SecurityNote"));
+    SecurityNote->setWordWrap(true);
+    SecurityNote->setStyleSheet(QStringLiteral("color: #b00000;"));
+    SecurityNote->hide();
+    layout->addWidget(SecurityNote);
     setFixedSize(420, 110);
 
     Timer1 = new QTimer(this);
@@ -67,6 +73,18 @@ void Form23::showEvent(QShowEvent* e) {
 void Form23::FormActivate() {
     Form1& main = the<Form1>();
     main.CheckVersion();
+    if (DataModule6* dm = instanceOf<DataModule6>(); dm && dm->isConnected()) {
+        QString note;
+        try {
+            note = dm->unencryptedNote();
+        } catch (const DbError&) {
+            // Only the note depends on it; the build check has reported a lost server.
+        }
+        SecurityNote->setText(note);
+        SecurityNote->setAccessibleName(note);
+        SecurityNote->setVisible(!note.isEmpty());
+        setFixedHeight(note.isEmpty() ? 110 : 116 + SecurityNote->heightForWidth(396));
+    }
     setWindowTitle(QStringLiteral("Авторизация (build: %1.%2)").arg(main.BuildDate).arg(main.BuildTime));
 }
 
@@ -74,6 +92,16 @@ void Form23::Button1Click() {
     Form1& main = the<Form1>();
     const QString code = Access::trimmed(Edit1->text());
     const Role role = Access::roleOfCode(code);
+    DataModule6& dm = the<DataModule6>();
+    // The code chooses the role; the database decides whether this login may take it. Refused,
+    // nothing else happens: the next try starts from an empty box.
+    if (role != Role::None &&
+        Extension::takeRole(dm.ADO_DB(), Access::code(role)) == Extension::RoleTaken::NotGranted) {
+        messages().error(Caption::Error, Extension::notGrantedMessage(Access::code(role)));
+        Edit1->clear();
+        Edit1->setFocus();
+        return;
+    }
     main.CurSmena = 1;
     main.LoginText = code;
     // Only the full-access codes open "Табель"; after a wrong code it stays as decided here.
@@ -85,7 +113,6 @@ void Form23::Button1Click() {
         Edit1->setFocus();
         return;
     }
-    DataModule6& dm = the<DataModule6>();
     for (int shift = 1; shift <= 4; ++shift)
         dm.smenaQuery(shift).setParam(QStringLiteral("ok"), Journal::HiddenMark);
     Access::setCurrent(role);

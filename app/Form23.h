@@ -3,6 +3,7 @@
 // applies its role, and the journal runs modally; when the journal closes, the program ends.
 #include "forms/FormDialog.h"
 #include <functional>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -15,6 +16,8 @@ public:
     QLineEdit* Edit1;
     QPushButton* Button1;
     QPushButton* Button2;
+    // Says when the connection to the server is not encrypted over a network; hidden otherwise.
+    QLabel* SecurityNote;
     // Ends the application when it fires; started only by a failed build check.
     QTimer* Timer1;
 

@@ -22,7 +22,7 @@ class JournalLive : public QObject {
     Q_OBJECT
 public:
     static constexpr int MinInterval = PacedRun::MinInterval; // ms between two re-reads
-    static constexpr int HighlightFor = 4000; // ms
+    static constexpr int HighlightFor = 4000;                 // ms
 
     JournalLive(DbGrid* grid, QWidget* window);
     // The grid's cell style with the highlight of added lines over it.

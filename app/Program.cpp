@@ -4,10 +4,12 @@
 #include "db/DataModule6.h"
 #include "db/DbError.h"
 #include "db/Extension.h"
+#include "db/Query.h"
 
 #include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 
 namespace {
 std::function<void()>& ender() {
@@ -37,23 +39,27 @@ QString commandLineAnswer(const QStringList& arguments) {
 }
 
 QString usage() {
-    return QStringLiteral("Использование: tabel [БАЗА СЕРВЕР]\n"
-                          "Табель: учёт сдельных работ и рабочего времени цехов.\n"
-                          "\n"
-                          "  БАЗА      имя базы данных предприятия, например vemor_erp\n"
-                          "  СЕРВЕР    имя или адрес сервера PostgreSQL либо папка его unix-сокета\n"
-                          "\n"
-                          "Без аргументов, а также если СЕРВЕР не указан или пуст, программа\n"
-                          "подключается к базе vemor_erp на встроенном сервере %1;\n"
-                          "имя базы без сервера не учитывается. Порт 5432 и пользователь sys постоянные.\n"
-                          "Если подключиться не удалось, программа сообщает\n"
-                          "\"Подключение к БД отсутсвует!!!\" и завершается.\n"
-                          "\n"
-                          "  --help       показать эту справку и выйти\n"
-                          "  --version    показать версию и сборку программы и выйти\n"
-                          "  --install-extension БАЗА СЕРВЕР [--yes]\n"
-                          "               установить или обновить расширение базы данных tabel_ext\n"
-                          "               (закрытие месяцев и история изменений) и выйти\n")
+    return QStringLiteral(
+               "Использование: tabel [БАЗА СЕРВЕР]\n"
+               "Табель: учёт сдельных работ и рабочего времени цехов.\n"
+               "\n"
+               "  БАЗА      имя базы данных предприятия, например vemor_erp\n"
+               "  СЕРВЕР    имя или адрес сервера PostgreSQL (можно несколько через запятую), папка\n"
+               "            его unix-сокета, служба (service=ИМЯ) или строка подключения libpq\n"
+               "\n"
+               "Без аргументов, а также если СЕРВЕР не указан или пуст, программа\n"
+               "подключается к базе vemor_erp на встроенном сервере %1;\n"
+               "имя базы без сервера не учитывается. Пользователь, пароль, порт и шифрование\n"
+               "берутся из описания службы (pg_service.conf), файла паролей (~/.pgpass)\n"
+               "и переменных PGUSER, PGPORT, PGSSLMODE и других, как у psql.\n"
+               "Если подключиться не удалось, программа сообщает\n"
+               "\"Подключение к БД отсутсвует!!!\" и завершается.\n"
+               "\n"
+               "  --help       показать эту справку и выйти\n"
+               "  --version    показать версию и сборку программы и выйти\n"
+               "  --install-extension БАЗА СЕРВЕР [--as РОЛЬ] [--yes]\n"
+               "               установить или обновить расширение базы данных tabel_ext\n"
+               "               (закрытие месяцев и история изменений) и выйти\n")
         .arg(ConnectionSettings::builtInServer());
 }
 
@@ -69,8 +75,16 @@ int installExtension(const QStringList& arguments, std::FILE* in, std::FILE* out
     const bool yes = arguments.contains(QStringLiteral("--yes"));
     QStringList rest = arguments.mid(2);
     rest.removeAll(QStringLiteral("--yes"));
-    if (rest.size() != 2 || rest[0].isEmpty() || rest[1].isEmpty()) {
-        say(QStringLiteral("Использование: tabel --install-extension БАЗА СЕРВЕР [--yes]\n"));
+    // --as ROLE: the role the installation acts as (SET ROLE), for a login that is a member of
+    // the enterprise tables' owner rather than the owner itself.
+    QString actAs;
+    if (const qsizetype at = rest.indexOf(QStringLiteral("--as")); at >= 0) {
+        actAs = rest.value(at + 1);
+        rest.remove(at, qMin<qsizetype>(2, rest.size() - at));
+        if (actAs.isEmpty()) rest.clear();
+    }
+    if (rest.size() != 2 || rest[1].isEmpty()) {
+        say(QStringLiteral("Использование: tabel --install-extension БАЗА СЕРВЕР [--as РОЛЬ] [--yes]\n"));
         return 2;
     }
     ConnectionSettings s;
@@ -78,8 +92,10 @@ int installExtension(const QStringList& arguments, std::FILE* in, std::FILE* out
     s.server = rest[1];
     const QString sql = Extension::shippedSql();
     say(QStringLiteral("В базе %1 на сервере %2 будет создана (или обновлена до версии %3) схема tabel_ext:\n"
+                       "  роли доступа tabel_full, tabel_office, tabel_masters, tabel_warehouse и владелец\n"
+                       "  расширения tabel_ext_owner (если их ещё нет) с правами на таблицы программы;\n"
                        "  таблицы закрытых месяцев, журнала закрытий и истории изменений;\n"
-                       "  функции закрытия и открытия месяца;\n"
+                       "  функции закрытия и открытия месяца, часов дня и проверки сборки;\n"
                        "  триггеры на accounts_dep.smena, accounts_dep.fatigue и accounts_dep.h_tabel,\n"
                        "  которые запрещают запись в закрытый месяц и записывают историю изменений.\n"
                        "Таблицы предприятия не меняются.\n")
@@ -100,17 +116,20 @@ int installExtension(const QStringList& arguments, std::FILE* in, std::FILE* out
     int status = 0;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
-        db.setDatabaseName(s.database);
-        db.setHostName(s.server);
-        db.setPort(s.port);
-        db.setUserName(s.user);
-        db.setPassword(s.password);
-        db.setConnectOptions(QStringLiteral("connect_timeout=15;application_name=tabel-install"));
+        // The login as libpq finds it (service, PGUSER, the password file), as the program's own.
+        openWith(db, s, QStringLiteral("connect_timeout=15;application_name=tabel-install"));
         if (!db.open()) {
-            say(QStringLiteral("Нет подключения к базе: %1\n").arg(db.lastError().text().trimmed()));
+            const QString why = ConnectFailure::explain(db.lastError().text());
+            say(QStringLiteral("Нет подключения к базе: %1\n")
+                    .arg(why.isEmpty() ? db.lastError().text().trimmed() : why));
             status = 1;
         } else {
             try {
+                if (!actAs.isEmpty()) {
+                    QSqlQuery role(db);
+                    execBound(role, QStringLiteral("select set_config('role', :r, false)"),
+                              {{QStringLiteral("r"), actAs}});
+                }
                 const Extension::Status before = Extension::detect(db);
                 Extension::install(db, sql);
                 const Extension::Status after = Extension::detect(db);

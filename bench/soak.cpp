@@ -36,13 +36,19 @@ struct Settings {
 QSqlDatabase openConnection(const Settings& s, const QString& name) {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
     db.setHostName(s.socket);
-    db.setPort(5432);
-    db.setUserName(QStringLiteral("sys"));
-    db.setPassword(QStringLiteral("wexfopl"));
+    // The login and its password come from PGUSER and the cluster's password file (scripts/soak).
     db.setDatabaseName(s.database);
     // The program's own session settings: bounded lock waits among them.
     db.setConnectOptions(ConnectionSettings::sessionOptions());
     if (!db.open()) throw DbError(db.lastError().text());
+    // A workstation login (the demo's) works as full access, as the program does after its code.
+    QSqlQuery role(db);
+    execBound(
+        role,
+        QStringLiteral("select set_config('role', 'tabel_full', false) from pg_roles "
+                       "where rolname = 'tabel_full' and pg_has_role(session_user, 'tabel_full', 'MEMBER') "
+                       "and not (select rolsuper from pg_roles where rolname = session_user)"),
+        {});
     return db;
 }
 

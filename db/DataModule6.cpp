@@ -7,9 +7,10 @@
 #include "db/Transaction.h"
 
 #include <QSqlError>
+#include <QSqlQuery>
 
 #ifndef TABEL_DEFAULT_SERVER
-#define TABEL_DEFAULT_SERVER "localhost"
+#define TABEL_DEFAULT_SERVER "service=tabel"
 #endif
 
 QString ConnectionSettings::builtInServer() {
@@ -21,13 +22,54 @@ ConnectionSettings ConnectionSettings::fromArguments(const QStringList& argument
     const QString first = arguments.value(1);
     const QString second = arguments.value(2);
     if (second.isEmpty()) {
-        s.database = QStringLiteral("vemor_erp");
+        s.fallbackDatabase = QStringLiteral("vemor_erp");
         s.server = builtInServer();
+        // A service the user names in PGSERVICE is his choice over the built-in one.
+        if (s.server.startsWith(QLatin1String("service=")) && !qEnvironmentVariableIsEmpty("PGSERVICE"))
+            s.server.clear();
     } else {
         s.database = first;
         s.server = second;
     }
     return s;
+}
+
+QString ConnectionSettings::serverKeywords() const {
+    const QString trimmedServer = server.trimmed();
+    if (trimmedServer.isEmpty()) return {};
+    // A connection string names its keywords itself ("service=tabel", "host=db1 port=5433").
+    if (trimmedServer.contains(QLatin1Char('='))) return trimmedServer;
+    QString quoted = trimmedServer;
+    quoted.replace(QLatin1String("\\"), QLatin1String("\\\\"))
+        .replace(QLatin1String("'"), QLatin1String("\\'"));
+    return QStringLiteral("host='%1'").arg(quoted);
+}
+
+QString ConnectFailure::explain(const QString& driverText) {
+    const QString t = driverText.toLower();
+    const auto has = [&t](const char* s) { return t.contains(QLatin1String(s)); };
+    if (has("definition of service") || has("service file"))
+        return QStringLiteral(
+                   "Не найдено описание подключения к базе данных (служба %1). Проверьте файл служб "
+                   "pg_service.conf (~/.pg_service.conf, PGSERVICEFILE или общий файл системы) или укажите "
+                   "сервер при запуске: tabel БАЗА СЕРВЕР.")
+            .arg(QString(driverText).section(QLatin1Char('"'), 1, 1));
+    if (has("does not support ssl") || has("ssl was required") || has("sslmode value"))
+        return QStringLiteral("Сервер базы данных не поддерживает шифрованное подключение (TLS), а описание "
+                              "подключения его требует (sslmode). Подключение не установлено.");
+    if (has("certificate") || has("root certificate") || has("ssl error") || has("does not match host name"))
+        return QStringLiteral(
+            "Сертификат сервера базы данных не прошёл проверку (sslmode, sslrootcert в описании "
+            "подключения). Подключение не установлено.");
+    if (has("password authentication failed") || has("no password supplied") ||
+        has("authentication failed") || has("fe_sendauth") || has("gssapi") || has("kerberos") ||
+        has("pg_hba.conf") || (has("role") && has("does not exist")) ||
+        has("permission denied for database") || has("not permitted to log in"))
+        return QStringLiteral(
+            "Сервер базы данных не принял вход. Проверьте имя пользователя и пароль: описание "
+            "подключения (pg_service.conf, PGSERVICE, PGUSER) и файл паролей (~/.pgpass или "
+            "PGPASSFILE, доступный только владельцу).");
+    return {};
 }
 
 QString ConnectionSettings::sessionOptions() {
@@ -84,23 +126,32 @@ DataModule6::~DataModule6() {
     if (QSqlDatabase::contains(ConnectionName)) QSqlDatabase::removeDatabase(ConnectionName);
 }
 
+void openWith(QSqlDatabase& db, const ConnectionSettings& s, const QString& options) {
+    // Nothing is given that libpq finds by itself: user, password, port and TLS come from the
+    // service file, the password file and the PG* variables. The database of the built-in
+    // connection is only a fallback: a PGDATABASE of the user's, and a service's dbname, win.
+    if (s.database.isEmpty() && !s.fallbackDatabase.isEmpty() && qEnvironmentVariableIsEmpty("PGDATABASE"))
+        qputenv("PGDATABASE", s.fallbackDatabase.toLocal8Bit());
+    db.setDatabaseName(s.database);
+    db.setHostName(QString());
+    db.setPort(-1);
+    db.setUserName(QString());
+    db.setPassword(QString());
+    const QString server = s.serverKeywords();
+    db.setConnectOptions((server.isEmpty() ? QString() : server + QLatin1Char(';')) + options);
+}
+
 bool DataModule6::connectTo(const ConnectionSettings& s, QString* error) {
     QSqlDatabase db = QSqlDatabase::contains(ConnectionName)
                           ? QSqlDatabase::database(ConnectionName, false)
                           : QSqlDatabase::addDatabase("QPSQL", ConnectionName);
     db.close();
-    db.setDatabaseName(s.database);
-    db.setHostName(s.server);
-    db.setPort(s.port);
-    db.setUserName(s.user);
-    db.setPassword(s.password);
-    // Through libpq the database, server, port, user, password and sslmode=allow bind as the
-    // plant's ODBC string gives them; the ODBC driver's own options (ReadOnly, Protocol,
-    // Fetch, MaxVarcharSize, UseDeclareFetch, BoolsAsChar, UpdatableCursors and the rest)
-    // have no equivalent in libpq and are left out. A timeout keeps an unreachable server
-    // from hanging the start.
-    db.setConnectOptions(QStringLiteral("sslmode=allow;connect_timeout=15;application_name=tabel;") +
-                         ConnectionSettings::sessionOptions());
+    // TLS as libpq decides it (prefer, or what the service or PGSSLMODE says). The ODBC
+    // driver's own options have no equivalent in libpq and are left out. A timeout keeps an
+    // unreachable server from hanging the start.
+    openWith(db, s,
+             QStringLiteral("connect_timeout=15;application_name=tabel;") +
+                 ConnectionSettings::sessionOptions());
     if (!db.open()) {
         if (error) *error = db.lastError().text();
         return false;
@@ -113,6 +164,25 @@ bool DataModule6::connectTo(const ConnectionSettings& s, QString* error) {
 
 QSqlDatabase DataModule6::ADO_DB() const {
     return QSqlDatabase::database(ConnectionName, false);
+}
+
+QString DataModule6::unencryptedNote(bool encrypted, bool overNetwork) {
+    if (encrypted || !overNetwork) return {};
+    return QStringLiteral(
+        "Подключение к серверу базы данных не зашифровано: данные идут по сети открытым текстом. "
+        "Сообщите администратору (sslmode в описании подключения).");
+}
+
+QString DataModule6::unencryptedNote() {
+    QSqlQuery q(ADO_DB());
+    execBound(
+        q,
+        QStringLiteral("select coalesce((select ssl from pg_stat_ssl where pid = pg_backend_pid()), false), "
+                       "coalesce(inet_client_addr() is not null and not (inet_client_addr() <<= "
+                       "'127.0.0.0/8'::inet or inet_client_addr() = '::1'::inet), false)"),
+        {});
+    if (!q.next()) return {};
+    return unencryptedNote(q.value(0).toBool(), q.value(1).toBool());
 }
 
 bool DataModule6::isConnected() const {

@@ -10,26 +10,42 @@
 #include <QString>
 #include <QStringList>
 
-// Where the program connects: database and server from the command line, the rest fixed.
+// Where the program connects: database and server from the command line; everything else (user,
+// password, port, TLS, Kerberos, client certificates) comes from libpq's own sources: the
+// connection service file, the password file, the PG* variables. The program holds no credential.
 struct ConnectionSettings {
-    QString database;
-    QString server; // host name, address, or a unix-socket folder (libpq's rules)
-    int port = 5432;
-    QString user = QStringLiteral("sys");
-    QString password = QStringLiteral("wexfopl");
+    QString database; // empty: the one the service or PGDATABASE names
+    // A host name, an address or a unix-socket folder, several of them separated by commas
+    // (libpq's rules), or a libpq connection string ("service=tabel", "host=db1 sslmode=verify-full").
+    QString server;
+    // The database taken where neither the service nor PGDATABASE names one (the built-in connection).
+    QString fallbackDatabase;
 
     // arguments as QCoreApplication::arguments() gives them (program name first).
     // With a non-empty second argument: database = the first argument as it is (even empty),
-    // server = the second. Otherwise the built-in connection: vemor_erp on the built-in
-    // default server, and the first argument is ignored.
+    // server = the second. Otherwise the built-in connection: the built-in server (a service
+    // by default) with vemor_erp unless the service names another database, and the first
+    // argument is ignored.
     static ConnectionSettings fromArguments(const QStringList& arguments);
     static QString builtInServer();
+    // The server as libpq connection keywords: a plain host list becomes host='...'.
+    QString serverKeywords() const;
     // libpq options every session of the program starts with: a bounded lock wait (a save's),
     // a generous statement limit, an idle-in-transaction limit and TCP keepalives both ways.
     static QString sessionOptions();
     static constexpr int StatementSeconds = 300;
     static constexpr int IdleInTransactionSeconds = 30;
 };
+
+// Points db at the settings' database and server, with the libpq options given ("a=b;c=d").
+void openWith(QSqlDatabase& db, const ConnectionSettings& s, const QString& options);
+
+// Why a connection could not be opened, in the words the user is told.
+namespace ConnectFailure {
+// The Russian message for libpq's error text of a failed connection: what to check. Empty when
+// the server simply could not be reached (the start-up's own message says so).
+QString explain(const QString& driverText);
+} // namespace ConnectFailure
 
 class DataModule6 : public QObject {
     Q_OBJECT
@@ -44,6 +60,10 @@ public:
     QSqlDatabase ADO_DB() const;
     // The workstation's identity on the server, shown in pg_stat_activity.
     bool isConnected() const;
+    // Says in words when the connection crosses a network unencrypted (no TLS, not a unix socket
+    // nor the machine's own loopback); empty otherwise.
+    QString unencryptedNote();
+    static QString unencryptedNote(bool encrypted, bool overNetwork);
 
     // True when the statement (which returns a column cnt) counts more than 0; then the
     // message is shown as an error. Values come in as bound parameters.

@@ -41,6 +41,10 @@ Status detect(QSqlDatabase db) {
         s.installed = true;
         execBound(q, QStringLiteral("select tabel_ext.version()"), {});
         if (q.next()) s.version = q.value(0).toInt();
+        if (s.version >= 3) {
+            execBound(q, QStringLiteral("select to_regrole('tabel_full') is not null"), {});
+            s.roles = q.next() && q.value(0).toBool();
+        }
     }
     status() = s;
     return s;
@@ -60,11 +64,60 @@ QString shippedSql() {
     return QString::fromUtf8(f.readAll());
 }
 
+QStringList splitStatements(const QString& sql) {
+    QStringList out;
+    QString current;
+    qsizetype i = 0;
+    const qsizetype n = sql.size();
+    auto flush = [&] {
+        if (!current.trimmed().isEmpty()) out << current.trimmed();
+        current.clear();
+    };
+    while (i < n) {
+        const QChar c = sql[i];
+        if (c == u'-' && i + 1 < n && sql[i + 1] == u'-') { // a comment to the end of the line
+            const qsizetype end = sql.indexOf(u'\n', i);
+            i = end < 0 ? n : end + 1;
+            current += u'\n';
+        } else if (c == u'\'') { // a literal, '' inside it included
+            qsizetype end = i + 1;
+            while (end < n && !(sql[end] == u'\'' && (end + 1 >= n || sql[end + 1] != u'\'')))
+                end += sql[end] == u'\'' ? 2 : 1;
+            current += sql.mid(i, end + 1 - i);
+            i = end + 1;
+        } else if (c == u'$') { // a dollar-quoted body: $$ ... $$ or $tag$ ... $tag$
+            qsizetype tagEnd = i + 1;
+            while (tagEnd < n && (sql[tagEnd].isLetterOrNumber() || sql[tagEnd] == u'_'))
+                ++tagEnd;
+            if (tagEnd < n && sql[tagEnd] == u'$') {
+                const QString tag = sql.mid(i, tagEnd + 1 - i);
+                const qsizetype close = sql.indexOf(tag, tagEnd + 1);
+                const qsizetype end = close < 0 ? n : close + tag.size();
+                current += sql.mid(i, end - i);
+                i = end;
+            } else {
+                current += c;
+                ++i;
+            }
+        } else if (c == u';') {
+            flush();
+            ++i;
+        } else {
+            current += c;
+            ++i;
+        }
+    }
+    flush();
+    return out;
+}
+
 void install(QSqlDatabase db, const QString& sql) {
     Transaction t(db);
     QSqlQuery q(db);
-    // The file as a whole, unprepared: it holds $$-quoted function bodies.
-    if (!q.exec(sql)) throw DbError(q.lastError().databaseText().trimmed());
+    // Statement by statement, unprepared (the file holds $$-quoted function bodies), so that a
+    // refusal is reported in its own words, not as the aborted transaction that follows it.
+    for (const QString& statement : splitStatements(sql))
+        if (!q.exec(statement)) throw DbError(q.lastError().databaseText().trimmed());
     t.commit();
 }
 
@@ -87,25 +140,72 @@ void applyActor(QSqlDatabase db, const QString& role, const QString& station) {
 }
 } // namespace
 
-void setSessionActor(QSqlDatabase db, const QString& roleCode, const QString& station) {
-    Extension::role() = roleCode;
-    const QString role = optionSafe(roleCode);
-    const QString where = optionSafe(station);
-    // A connection opened again after a loss starts with these settings already made.
-    // The session's other settings (its lock and statement bounds) stay as they are.
+namespace {
+// Puts `-c name=value` settings into the connection's start-up options (replacing earlier values
+// of the same names), so that a connection opened again after a loss starts with them. The
+// session's other settings (its lock and statement bounds) stay as they are.
+void keepInStartupOptions(QSqlDatabase db, const QList<std::pair<QString, QString>>& settings) {
     QString options = db.connectOptions();
     const QRegularExpression startup(QStringLiteral("options='([^']*)'"));
     const QRegularExpressionMatch m = startup.match(options);
-    QString settings = m.hasMatch() ? m.captured(1) : QString();
-    settings.remove(QRegularExpression(QStringLiteral("\\s*-c tabel\\.(role|station)=\\S*")));
-    settings = (settings.trimmed() + QStringLiteral(" -c tabel.role=%1 -c tabel.station=%2").arg(role, where))
-                   .trimmed();
-    const QString replaced = QStringLiteral("options='%1'").arg(settings);
+    QString kept = m.hasMatch() ? m.captured(1) : QString();
+    for (const auto& [name, value] : settings) {
+        kept.remove(
+            QRegularExpression(QStringLiteral("\\s*-c %1=\\S*").arg(QRegularExpression::escape(name))));
+        kept = (kept.trimmed() + QStringLiteral(" -c %1=%2").arg(name, value)).trimmed();
+    }
+    const QString replaced = QStringLiteral("options='%1'").arg(kept);
     if (m.hasMatch())
         options.replace(m.capturedStart(), m.capturedLength(), replaced);
     else
         options += (options.isEmpty() ? QString() : QStringLiteral(";")) + replaced;
     db.setConnectOptions(options);
+}
+} // namespace
+
+QString groupRole(const QString& roleCode) {
+    if (roleCode == QLatin1String("full")) return QStringLiteral("tabel_full");
+    if (roleCode == QLatin1String("office")) return QStringLiteral("tabel_office");
+    if (roleCode == QLatin1String("masters")) return QStringLiteral("tabel_masters");
+    if (roleCode == QLatin1String("warehouse")) return QStringLiteral("tabel_warehouse");
+    return {};
+}
+
+QString roleWords(const QString& roleCode) {
+    if (roleCode == QLatin1String("full")) return QStringLiteral("полный доступ");
+    if (roleCode == QLatin1String("office")) return QStringLiteral("бюджетный отдел");
+    if (roleCode == QLatin1String("masters")) return QStringLiteral("мастер");
+    if (roleCode == QLatin1String("warehouse")) return QStringLiteral("склад");
+    return roleCode;
+}
+
+QString notGrantedMessage(const QString& roleCode) {
+    return QStringLiteral("Этому рабочему месту роль «%1» не назначена.").arg(roleWords(roleCode));
+}
+
+RoleTaken takeRole(QSqlDatabase db, const QString& roleCode) {
+    if (!current().roles) return RoleTaken::NotEnforced;
+    const QString role = groupRole(roleCode);
+    if (role.isEmpty()) return RoleTaken::NotGranted;
+    QSqlQuery q(db);
+    // Membership, not the privileges: logins are NOINHERIT and use a role only once taken.
+    execBound(q, QStringLiteral("select pg_has_role(session_user, :r, 'MEMBER')"),
+              {{QStringLiteral("r"), role}});
+    if (!q.next() || !q.value(0).toBool()) return RoleTaken::NotGranted;
+    execBound(q, QStringLiteral("select set_config('role', :r, false)"), {{QStringLiteral("r"), role}});
+    // The server checks the membership again whenever a connection starts with it.
+    keepInStartupOptions(db, {{QStringLiteral("role"), role}});
+    return RoleTaken::Taken;
+}
+
+void setSessionActor(QSqlDatabase db, const QString& roleCode, const QString& station) {
+    Extension::role() = roleCode;
+    const QString role = optionSafe(roleCode);
+    const QString where = optionSafe(station);
+    // tabel.role is what an extension of version 2 records (and authorises by); version 3 takes
+    // the role from the server. The workstation's name is information either way.
+    keepInStartupOptions(db,
+                         {{QStringLiteral("tabel.role"), role}, {QStringLiteral("tabel.station"), where}});
     // The option form keeps ASCII only: the workstation's own name is set in the session, now
     // and on every connection opened again after a loss.
     static QHash<QString, std::pair<QString, QString>> actors;

@@ -8,11 +8,12 @@
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 namespace Extension {
 
 // The version of schema/tabel_ext.sql this build is made for.
-constexpr int RequiredVersion = 2;
+constexpr int RequiredVersion = 3;
 
 // SQLSTATE of the triggers' refusal of a write into a closed month.
 inline const QString ClosedMonthState = QStringLiteral("TB001");
@@ -29,6 +30,10 @@ inline const QString OlderVersionMessage =
 struct Status {
     bool installed = false;
     int version = 0;
+    // The access roles are the server's (version 3 with its group roles): the program takes the
+    // code's role with SET ROLE, and the day hours and the build record go through the
+    // extension's functions.
+    bool roles = false;
     bool usable() const { return installed && version >= 1; }
     bool older() const { return installed && version < RequiredVersion; }
 };
@@ -43,8 +48,24 @@ void setCurrent(const Status& s);
 // Installs or upgrades the extension from the SQL text given (the file as shipped), in one
 // transaction: all of it or nothing. Throws DbError with the server's text.
 void install(QSqlDatabase db, const QString& sql);
+// The statements of an SQL script, split at the semicolons outside literals, comments and
+// dollar-quoted bodies.
+QStringList splitStatements(const QString& sql);
 // The SQL of the extension that this build carries.
 QString shippedSql();
+
+// The database's group role of an access role's code ("masters" -> "tabel_masters").
+QString groupRole(const QString& roleCode);
+// The access role's name as the windows and the history say it ("мастер").
+QString roleWords(const QString& roleCode);
+// The refusal of a login whose database login is not granted the code's role.
+QString notGrantedMessage(const QString& roleCode);
+
+enum class RoleTaken { Taken, NotGranted, NotEnforced };
+// Takes the code's access role for the session (SET ROLE), now and for every connection opened
+// again after a loss, where the server holds the roles; the login must be a member of it. Without
+// the roles nothing changes and the role holds only in the windows.
+RoleTaken takeRole(QSqlDatabase db, const QString& roleCode);
 
 // Who writes, as the triggers record it: the access role's code ("full", "office", "masters",
 // "warehouse") and the workstation. Kept in the session (and in the connection options, so a

@@ -11,6 +11,9 @@
 #include <QLocale>
 #include <QtGlobal>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 const QString CannotOpenApplication = QStringLiteral("Невозможно открыть Microsoft Excel.");
 const QString CannotOpenFile = QStringLiteral("Ошибка открытия файла Microsoft Excel.");
@@ -24,14 +27,12 @@ QString writeFailureText(int sheet, int column, int row) {
         .arg(QString::number(sheet), QString::number(column), QString::number(row));
 }
 
-// Creates a new empty file in the temporary folder, named after what it is and when it was
-// made, and returns its path; empty (with `error` set) when none could be created.
+// Creates a new empty file, readable by its owner only, in the user's workbook folder, named
+// after what it is and when it was made, and returns its path; empty (with `error` set) when
+// none could be created.
 QString createExportFile(QString* error) {
-    const QString folder = QDir::tempPath(); // empty when TMPDIR names a missing folder
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
-        *error = QStringLiteral("no temporary folder (TMPDIR=%1)").arg(qEnvironmentVariable("TMPDIR"));
-        return {};
-    }
+    const QString folder = ExcelExport::workbookFolder(error);
+    if (folder.isEmpty()) return {};
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
     const QDir dir(folder);
     for (int attempt = 1; attempt <= MaxNameAttempts; ++attempt) {
@@ -39,7 +40,9 @@ QString createExportFile(QString* error) {
                                           : QStringLiteral("tabel-%1-%2.xlsx").arg(stamp).arg(attempt);
         QFile file(dir.filePath(name));
         // NewOnly claims the name, so two exports (or two programs) never share a file.
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return file.fileName();
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                      QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            return file.fileName();
         if (!file.exists()) {
             *error = QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
             return {};
@@ -49,6 +52,47 @@ QString createExportFile(QString* error) {
     return {};
 }
 } // namespace
+
+QString ExcelExport::workbookFolder(QString* error) {
+    QString unused;
+    QString& why = error ? *error : unused;
+    const QString temp = QDir::tempPath(); // empty when TMPDIR names a missing folder
+    if (temp.isEmpty() || !QFileInfo(temp).isDir()) {
+        why = QStringLiteral("no temporary folder (TMPDIR=%1)").arg(qEnvironmentVariable("TMPDIR"));
+        return {};
+    }
+    // A folder of the user's own in the shared temporary folder: a name that someone else made
+    // first (a folder, a link) is no place for payroll tables.
+    const QString folder = QDir(temp).filePath(QStringLiteral("tabel-workbooks-%1").arg(::getuid()));
+    if (!QDir(folder).exists() &&
+        !QDir().mkdir(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner)) {
+        if (!QDir(folder).exists()) {
+            why = QStringLiteral("%1: cannot be created").arg(folder);
+            return {};
+        }
+    }
+    struct stat st {};
+    if (::lstat(QFile::encodeName(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+        st.st_uid != ::getuid()) {
+        why = QStringLiteral("%1: not a folder of this user's own").arg(folder);
+        return {};
+    }
+    if ((st.st_mode & 0077) != 0 && ::chmod(QFile::encodeName(folder).constData(), 0700) != 0) {
+        why = QStringLiteral("%1: cannot be made private").arg(folder);
+        return {};
+    }
+    return folder;
+}
+
+int ExcelExport::removeOldWorkbooks() {
+    const QString folder = workbookFolder();
+    if (folder.isEmpty()) return 0;
+    int removed = 0;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("tabel-*.xlsx")}, QDir::Files | QDir::Hidden))
+        removed += QFile::remove(dir.filePath(name)) ? 1 : 0;
+    return removed;
+}
 
 ExcelExport::ExcelExport() = default;
 ExcelExport::~ExcelExport() = default;

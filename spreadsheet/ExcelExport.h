@@ -1,7 +1,8 @@
 #pragma once
 // The one way the program puts a table into a spreadsheet. A caller opens a new workbook,
 // writes its cells one at a time and finally shows the workbook: it is written to a fresh
-// .xlsx file in the user's temporary folder and opened in the desktop's spreadsheet
+// owner-only .xlsx file in the user's own workbook folder (mode 0700, in the temporary folder)
+// and opened in the desktop's spreadsheet
 // application, where the user saves it wherever they like.
 //
 // Calling order: OpenExcel(""), stop on -1; optionally SetExcelVisible(false); the WriteCell
@@ -39,6 +40,13 @@ public:
     // format "@" is set first if asked, and the font is set bold or not bold.
     int WriteCell(int sheet, int column, int row, const QString& text,
                   const std::optional<CellFormat>& format = std::nullopt);
+
+    // The user's own folder of workbooks handed to the spreadsheet application (created 0700 on
+    // first use); empty, with `error` set, where it cannot be had safely.
+    static QString workbookFolder(QString* error = nullptr);
+    // Removes the workbooks of earlier runs. Called at the program's start, never while it runs:
+    // the spreadsheet application may still hold the ones this run handed to it. Returns how many.
+    static int removeOldWorkbooks();
 
     // The workbook being filled; null until an OpenExcel succeeded.
     const XlsxWorkbook* workbook() const { return workbook_.get(); }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <xlsxwriter.h>
 
@@ -114,7 +115,8 @@ void XlsxWorkbook::fitColumn(int sheet, int column) {
 
 bool XlsxWorkbook::save(const QString& path, QString* error) const {
     const QByteArray fileName = QFile::encodeName(path);
-    QByteArray tmpDir = QFile::encodeName(QDir::tempPath());
+    // Its working files go beside the workbook (the user's own folder), not into the shared /tmp.
+    QByteArray tmpDir = QFile::encodeName(QFileInfo(path).absolutePath());
     lxw_workbook_options options = {};
     options.tmpdir = tmpDir.isEmpty() ? nullptr : tmpDir.data();
     lxw_workbook* book = workbook_new_opt(fileName.constData(), &options);

@@ -460,7 +460,8 @@ private slots:
             QStringLiteral(R"(^tabel-\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d(-\d+)?\.xlsx$)"));
         for (const QString& path : std::as_const(opener_->opened)) {
             const QFileInfo info(path);
-            QCOMPARE(info.absolutePath(), QDir::tempPath());
+            QCOMPARE(info.absolutePath(), ExcelExport::workbookFolder());
+            QCOMPARE(int(info.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther)), 0);
             QVERIFY2(name.match(info.fileName()).hasMatch(), qPrintable(info.fileName()));
         }
         QVERIFY(messages_->shown.isEmpty());
@@ -573,7 +574,7 @@ private slots:
         const QStringList args = QString::fromUtf8(argsFile.readAll()).split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(args.size(), 2);
         QCOMPARE(args[0], QStringLiteral("--calc"));
-        QVERIFY2(QFileInfo(args[1]).absolutePath() == QDir::tempPath(), qPrintable(args[1]));
+        QVERIFY2(QFileInfo(args[1]).absolutePath() == ExcelExport::workbookFolder(), qPrintable(args[1]));
         QFile::remove(args[1]);
 
         QJsonObject book;
@@ -604,6 +605,45 @@ private slots:
         QCOMPARE(messages_->shown[0].caption, Caption::Error);
         QCOMPARE(messages_->shown[0].text, CannotOpenFile);
         QVERIFY(!excel.workbook());
+    }
+
+    // The workbooks handed to the spreadsheet application stay the user's: owner-only files in
+    // a 0700 folder of his own; a folder of that name that is not his (here a link) is refused;
+    // the next start of the program removes them.
+    void workbooksAreTheUsersOwnAndGoAtTheNextStart() {
+        QTemporaryDir temp;
+        QVERIFY(temp.isValid());
+        ScopedEnvironment tmpdir("TMPDIR");
+        tmpdir.set(QFile::encodeName(temp.path()));
+        const QFileDevice::Permissions othersMay = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                                   QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                                   QFileDevice::WriteOther | QFileDevice::ExeOther;
+        ExcelExport excel;
+        QCOMPARE(excel.OpenExcel(QString()), 1);
+        QCOMPARE(excel.WriteCell(1, 1, 1, QStringLiteral("Табель")), 1);
+        QCOMPARE(excel.SetExcelVisible(true), 1);
+        QCOMPARE(opener_->opened.size(), 1);
+        const QString folder = ExcelExport::workbookFolder();
+        QCOMPARE(QFileInfo(opener_->opened[0]).absolutePath(), folder);
+        QCOMPARE(QFileInfo(folder).absolutePath(), QFileInfo(temp.path()).absoluteFilePath());
+        QCOMPARE(QFile::permissions(folder) & othersMay, QFileDevice::Permissions());
+        QCOMPARE(QFile::permissions(opener_->opened[0]) & othersMay, QFileDevice::Permissions());
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QFileInfo(opener_->opened[0]).fileName()});
+
+        QCOMPARE(ExcelExport::removeOldWorkbooks(), 1);
+        QVERIFY(!QFile::exists(opener_->opened[0]));
+
+        QVERIFY(QDir(folder).removeRecursively());
+        QVERIFY(QDir(temp.path()).mkdir(QStringLiteral("elsewhere")));
+        QVERIFY(QFile::link(temp.filePath(QStringLiteral("elsewhere")), folder));
+        QString error;
+        QCOMPARE(ExcelExport::workbookFolder(&error), QString());
+        QVERIFY2(error.contains(QStringLiteral("not a folder of this user's own")), qPrintable(error));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Workbook not written")));
+        QCOMPARE(excel.SetExcelVisible(true), 1);
+        QCOMPARE(opener_->opened.size(), 1);
+        QCOMPARE(QDir(temp.filePath(QStringLiteral("elsewhere"))).entryList(QDir::Files), QStringList());
     }
 
     void unwritableWorkbookIsReported() {

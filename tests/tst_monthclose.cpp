@@ -75,8 +75,12 @@ class TestMonthClose : public QObject {
                      "(select string_agg(f::text, '|' order by id) from accounts_dep.fatigue f))")
             .toString();
     }
+    // The access role as the program takes it: the group role (the fixture's superuser may take
+    // any), and the workstation's name.
     void setRole(QSqlDatabase db, const QString& role) {
         Extension::setSessionActor(db, role, QStringLiteral("тест-1"));
+        QSqlQuery q(db);
+        execBound(q, "select set_config('role', :r, false)", {{"r", Extension::groupRole(role)}});
     }
 
 private slots:
@@ -311,15 +315,16 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DbError, MonthClose::reopen(db, 2026, 5, "  "));
         const auto closed = Extension::closedMonthOf(db, may10);
         QVERIFY(closed);
-        QCOMPARE(closed->role, QString("бюджетный отдел"));
+        QCOMPARE(closed->role, QString("бюджетный отдел (sys)"));
         QCOMPARE(closed->station, QString("тест-1"));
         MonthClose::reopen(db, 2026, 5, "ошибка в часах");
         QVERIFY(!Extension::closedMonthOf(db, may10));
-        QCOMPARE(t->scalar("select string_agg(action || ':' || role || ':' || reason, ',' order by id) "
-                           "from tabel_ext.close_log where id > :last",
-                           {{"last", logged}})
-                     .toString(),
-                 QString("close:бюджетный отдел:ведомость сдана,reopen:полный доступ:ошибка в часах"));
+        QCOMPARE(
+            t->scalar("select string_agg(action || ':' || role || ':' || reason, ',' order by id) "
+                      "from tabel_ext.close_log where id > :last",
+                      {{"last", logged}})
+                .toString(),
+            QString("close:бюджетный отдел (sys):ведомость сдана,reopen:полный доступ (sys):ошибка в часах"));
         // The months listed: May open again, with its line count asked before a close.
         t->addLine(worker, oper, may10, 1, 10, 0, 5, 4);
         const auto months = MonthClose::months(db);
@@ -355,7 +360,7 @@ private slots:
         QCOMPARE(History::describe(db, h[2]), QString("Работник: Орлов П. А. → Сидоров К. Л."));
         QCOMPARE(History::describe(db, h[1]), QString("Часы: 4 → 6"));
         QVERIFY(History::describe(db, h[0]).contains("Кол-во: 12"));
-        QCOMPARE(h[0].role, QString("полный доступ"));
+        QCOMPARE(h[0].role, QString("полный доступ (sys)"));
 
         History::Filter f{QDate(2026, 5, 1), QDate(2026, 5, 31), other, "delete"};
         QCOMPARE(History::changes(db, f).size(), 1);
@@ -453,7 +458,7 @@ private slots:
         w.CloseButton->click();
         QVERIFY(Extension::closedMonthOf(t->db(), may10));
         QCOMPARE(w.Grid->item(0, 1)->text(), QString("закрыт"));
-        QCOMPARE(w.Grid->item(0, 2)->text(), QString("полный доступ"));
+        QCOMPARE(w.Grid->item(0, 2)->text(), QString("полный доступ (sys)"));
         QCOMPARE(w.Grid->item(0, 5)->text(), QString("сдан в расчёт"));
         QVERIFY(w.ReopenButton->isEnabled());
 

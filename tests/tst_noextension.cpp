@@ -10,12 +10,27 @@
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TestDb.h"
 
+#include <QSqlQuery>
 #include <QTest>
 
 class TestNoExtension : public QObject {
     Q_OBJECT
     std::unique_ptr<TestDb> t;
     RecordingMessages shown;
+
+    static std::pair<int, QString> runInstall(const QStringList& a, const char* typed) {
+        std::FILE* in = std::tmpfile();
+        std::FILE* out = std::tmpfile();
+        std::fputs(typed, in);
+        std::rewind(in);
+        const int status = Program::installExtension(a, in, out);
+        std::rewind(out);
+        char buf[4096] = {};
+        const size_t n = std::fread(buf, 1, sizeof buf - 1, out);
+        std::fclose(in);
+        std::fclose(out);
+        return std::pair{status, QString::fromUtf8(buf, int(n))};
+    }
 
 private slots:
     void initTestCase() { t = std::make_unique<TestDb>("noextension", TestDb::Template::Plain); }
@@ -60,21 +75,9 @@ private slots:
     // The install action: refused without a "да", then installed, then run again over itself
     // (the upgrade path) without harm; the data stay as they were.
     void installActionInstallsOnlyWhenConfirmed() {
-        const QStringList args{"tabel", "--install-extension", t->databaseName(), TestDb::socketDir()};
+        const QStringList args{"tabel", "--install-extension", t->databaseName(), t->settings().server};
         const qlonglong lines = t->scalar("select count(*) from accounts_dep.smena").toLongLong();
-        auto run = [](const QStringList& a, const char* typed) {
-            std::FILE* in = std::tmpfile();
-            std::FILE* out = std::tmpfile();
-            std::fputs(typed, in);
-            std::rewind(in);
-            const int status = Program::installExtension(a, in, out);
-            std::rewind(out);
-            char buf[4096] = {};
-            const size_t n = std::fread(buf, 1, sizeof buf - 1, out);
-            std::fclose(in);
-            std::fclose(out);
-            return std::pair{status, QString::fromUtf8(buf, int(n))};
-        };
+        auto run = [](const QStringList& a, const char* typed) { return runInstall(a, typed); };
         auto [no, noText] = run(args, "нет\n");
         QCOMPARE(no, 1);
         QVERIFY2(noText.contains("tabel_ext") && noText.contains("Ничего не установлено"),
@@ -91,6 +94,37 @@ private slots:
         QCOMPARE(again, 0);
         QVERIFY2(againText.contains("обновлено"), qPrintable(againText));
         QCOMPARE(t->scalar("select count(*) from accounts_dep.smena").toLongLong(), lines);
+    }
+
+    // A schema tabel_ext that another role made first is not taken over: the install says whose
+    // it is and changes nothing.
+    void installRefusesASchemaAnotherRoleOwns() {
+        const QString other = t->databaseName() + "_squatted";
+        t->exec("drop database if exists " + other);
+        t->exec("create database " + other + " template tabel_template_plain");
+        t->exec("do $$ begin if not exists (select 1 from pg_roles where rolname = 'tabel_squatter') then "
+                "create role tabel_squatter nologin; end if; end $$");
+        {
+            QSqlDatabase db = QSqlDatabase::cloneDatabase(t->db(), "squatted");
+            db.setDatabaseName(other);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec("create schema tabel_ext authorization tabel_squatter"));
+            const QStringList args{"tabel", "--install-extension", other, t->settings().server, "--yes"};
+            auto [status, text] = runInstall(args, "");
+            QCOMPARE(status, 1);
+            QVERIFY2(text.contains("tabel_squatter") && text.contains("ничего не установлено"),
+                     qPrintable(text.right(400)));
+            QVERIFY(
+                q.exec("select nspowner::regrole::text, (select count(*) from pg_class where relnamespace = "
+                       "'tabel_ext'::regnamespace) from pg_namespace where nspname = 'tabel_ext'"));
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toString(), QString("tabel_squatter"));
+            QCOMPARE(q.value(1).toLongLong(), 0);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase("squatted");
+        t->exec("drop database " + other + " with (force)");
     }
 };
 

@@ -69,11 +69,7 @@ private:
         const QString name = QStringLiteral("cutter");
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-            db.setHostName(settings_.server);
-            db.setPort(settings_.port);
-            db.setDatabaseName(settings_.database);
-            db.setUserName(settings_.user);
-            db.setPassword(settings_.password);
+            openWith(db, settings_, QString());
             if (db.open()) {
                 const QDeadlineTimer deadline(30000);
                 int pid = 0;

@@ -24,33 +24,97 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("database");
         QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("fallback");
         const QString builtIn = ConnectionSettings::builtInServer();
-        QTest::newRow("none") << QStringList{"tabel"} << "vemor_erp" << builtIn;
+        QTest::newRow("none") << QStringList{"tabel"} << "" << builtIn << "vemor_erp";
         QTest::newRow("only the database is ignored")
-            << QStringList{"tabel", "other"} << "vemor_erp" << builtIn;
+            << QStringList{"tabel", "other"} << "" << builtIn << "vemor_erp";
         QTest::newRow("both") << QStringList{"tabel", "erp2", "db.plant"} << "erp2"
-                              << "db.plant";
+                              << "db.plant"
+                              << "";
         QTest::newRow("empty first stays empty") << QStringList{"tabel", "", "10.0.0.5"} << ""
-                                                 << "10.0.0.5";
+                                                 << "10.0.0.5"
+                                                 << "";
         QTest::newRow("empty second is the built-in")
-            << QStringList{"tabel", "erp2", ""} << "vemor_erp" << builtIn;
+            << QStringList{"tabel", "erp2", ""} << "" << builtIn << "vemor_erp";
         QTest::newRow("socket folder") << QStringList{"tabel", "vemor_erp", "/run/db"} << "vemor_erp"
-                                       << "/run/db";
+                                       << "/run/db"
+                                       << "";
+        QTest::newRow("a service") << QStringList{"tabel", "vemor_erp", "service=tabel2"} << "vemor_erp"
+                                   << "service=tabel2"
+                                   << "";
         QTest::newRow("option-looking first is the database")
             << QStringList{"tabel", "--help", "db.plant"} << "--help"
-            << "db.plant";
+            << "db.plant"
+            << "";
     }
     void connectionFromArguments() {
         QFETCH(QStringList, arguments);
         QFETCH(QString, database);
         QFETCH(QString, server);
+        QFETCH(QString, fallback);
         const ConnectionSettings s = ConnectionSettings::fromArguments(arguments);
         QCOMPARE(s.database, database);
         QCOMPARE(s.server, server);
-        QCOMPARE(s.port, 5432);
-        QCOMPARE(s.user, QString("sys"));
-        QCOMPARE(s.password, QString("wexfopl"));
-        QCOMPARE(ConnectionSettings::builtInServer().isEmpty(), false);
+        QCOMPARE(s.fallbackDatabase, fallback);
+        // The built-in connection is a service name: no host, user or password in the program.
+        QVERIFY(!ConnectionSettings::builtInServer().contains("password"));
+    }
+
+    // SERVER as libpq keywords: a host list is quoted as one value, a connection string is kept.
+    void serverBecomesLibpqKeywords_data() {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("keywords");
+        QTest::newRow("host") << "db.plant"
+                              << "host='db.plant'";
+        QTest::newRow("hosts") << "db1,db2"
+                               << "host='db1,db2'";
+        QTest::newRow("socket folder") << "/run/post gres"
+                                       << "host='/run/post gres'";
+        QTest::newRow("quote") << "a'b"
+                               << "host='a\\'b'";
+        QTest::newRow("service") << "service=tabel"
+                                 << "service=tabel";
+        QTest::newRow("string") << " host=db1 sslmode=verify-full "
+                                << "host=db1 sslmode=verify-full";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void serverBecomesLibpqKeywords() {
+        QFETCH(QString, server);
+        QFETCH(QString, keywords);
+        ConnectionSettings s;
+        s.server = server;
+        QCOMPARE(s.serverKeywords(), keywords);
+    }
+
+    // libpq's English reasons become one Russian sentence that says what to check.
+    void connectFailuresAreExplainedInRussian_data() {
+        QTest::addColumn<QString>("driverText");
+        QTest::addColumn<QString>("startsWith");
+        QTest::newRow("password")
+            << "connection to server on socket failed: FATAL:  password authentication failed for user \"x\""
+            << "Сервер базы данных не принял вход";
+        QTest::newRow("no password") << "fe_sendauth: no password supplied"
+                                     << "Сервер базы данных не принял вход";
+        QTest::newRow("no hba") << "FATAL:  no pg_hba.conf entry for host \"[local]\""
+                                << "Сервер базы данных не принял вход";
+        QTest::newRow("service") << "definition of service \"tabel\" not found"
+                                 << "Не найдено описание подключения";
+        QTest::newRow("no tls") << "server does not support SSL, but SSL was required"
+                                << "Сервер базы данных не поддерживает шифрованное подключение";
+        QTest::newRow("unreachable") << "could not connect to server: Connection refused"
+                                     << "";
+    }
+    void connectFailuresAreExplainedInRussian() {
+        QFETCH(QString, driverText);
+        QFETCH(QString, startsWith);
+        const QString said = ConnectFailure::explain(driverText);
+        if (startsWith.isEmpty())
+            QCOMPARE(said, QString());
+        else
+            QVERIFY2(said.startsWith(startsWith), qPrintable(said));
+        QVERIFY(!said.contains("password") && !said.contains("SSL"));
     }
 
     // Which command lines are answered without starting: only the option as the one argument.

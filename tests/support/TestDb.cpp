@@ -7,6 +7,7 @@
 #include "db/Query.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSettings>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -21,10 +22,8 @@ void adminExec(const QString& socket, const QString& sql) {
     {
         QSqlDatabase admin = QSqlDatabase::addDatabase("QPSQL", AdminConnection);
         admin.setHostName(socket);
-        admin.setPort(5432);
         admin.setDatabaseName("postgres");
-        admin.setUserName("sys");
-        admin.setPassword("wexfopl");
+        admin.setUserName("sys"); // its password is in the cluster's password file
         if (!admin.open())
             qFatal("cannot reach the test cluster at %s: %s", qPrintable(socket),
                    qPrintable(admin.lastError().text()));
@@ -36,16 +35,26 @@ void adminExec(const QString& socket, const QString& sql) {
 }
 } // namespace
 
-QString TestDb::socketDir() {
+QString TestDb::clusterDir() {
     QString cluster = qEnvironmentVariable("TABEL_TEST_CLUSTER");
     if (cluster.isEmpty()) cluster = QStringLiteral(TABEL_BINARY_DIR "/testdb");
-    return cluster + QStringLiteral("/socket");
+    return cluster;
 }
 
-ConnectionSettings TestDb::settings() const {
+QString TestDb::socketDir() {
+    return clusterDir() + QStringLiteral("/socket");
+}
+
+void TestDb::usePasswordFile() {
+    // The cluster's logins have passwords that only its password file holds (scripts/pgcluster).
+    if (qEnvironmentVariableIsEmpty("PGPASSFILE"))
+        qputenv("PGPASSFILE", QFile::encodeName(clusterDir() + QStringLiteral("/pgpass")));
+}
+
+ConnectionSettings TestDb::settings(const QString& login) const {
     ConnectionSettings s;
     s.database = database_;
-    s.server = socketDir();
+    s.server = QStringLiteral("host='%1' user=%2").arg(socketDir(), login);
     return s;
 }
 
@@ -57,6 +66,7 @@ QString TestDb::settingsFolder() {
 }
 
 TestDb::TestDb(const QString& name, Template from) : database_(QStringLiteral("tst_") + name) {
+    usePasswordFile();
     for (auto format : {QSettings::NativeFormat, QSettings::IniFormat})
         QSettings::setPath(format, QSettings::UserScope, settingsFolder());
     adminExec(socketDir(), QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database_));
@@ -108,7 +118,9 @@ QVariant TestDb::scalar(const QString& sql, const QMap<QString, QVariant>& param
 }
 
 void TestDb::clearData() {
-    // Closed months first: they would refuse the deletes below.
+    // As the fixture's superuser again (a test may have taken an access role), then the closed
+    // months first: they would refuse the deletes below.
+    exec("select set_config('role', 'none', false)");
     exec("do $$ begin if to_regclass('tabel_ext.closed_month') is not null then "
          "delete from tabel_ext.closed_month; end if; end $$");
     exec("delete from accounts_dep.smena; delete from accounts_dep.h_tabel; delete from accounts_dep.fatigue;"
@@ -193,13 +205,11 @@ int TestDb::addLine(int worker, int oper, const QDate& date, int shift, int kolV
         .toInt();
 }
 
-QSqlDatabase TestDb::openOther(const QString& connectionName) const {
+QSqlDatabase TestDb::openOther(const QString& connectionName, const QString& login) const {
     QSqlDatabase other = QSqlDatabase::addDatabase("QPSQL", connectionName);
     other.setHostName(socketDir());
-    other.setPort(5432);
     other.setDatabaseName(database_);
-    other.setUserName("sys");
-    other.setPassword("wexfopl");
+    other.setUserName(login);
     if (!other.open()) qFatal("second connection failed: %s", qPrintable(other.lastError().text()));
     return other;
 }

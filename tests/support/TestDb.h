@@ -23,9 +23,14 @@ public:
     QSqlDatabase db() const { return dm_->ADO_DB(); }
     const QString& databaseName() const { return database_; }
     static QString socketDir();
+    // The tests' cluster folder (TABEL_TEST_CLUSTER), and its password file made the one libpq reads.
+    static QString clusterDir();
+    static void usePasswordFile();
     // Where QSettings keeps this test program's settings (a temporary folder).
     static QString settingsFolder();
-    ConnectionSettings settings() const;
+    // The program's connection to this database as a login of the cluster (the fixture's superuser
+    // sys, or a restricted one such as tabel_t_masters).
+    ConnectionSettings settings(const QString& login = QStringLiteral("sys")) const;
 
     // Fixture SQL written by the test itself (never user input); fails the test on error.
     void exec(const QString& sql, const QMap<QString, QVariant>& params = {});
@@ -44,7 +49,7 @@ public:
     int addLine(int worker, int oper, const QDate& date, int shift, int kolVo, int brak, double cena,
                 int time, const QString& ok = QStringLiteral("no"), int color = 0);
     // A second connection to the same database, as another workstation would have.
-    QSqlDatabase openOther(const QString& connectionName) const;
+    QSqlDatabase openOther(const QString& connectionName, const QString& login = QStringLiteral("sys")) const;
 
 private:
     QString database_;
