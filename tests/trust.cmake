@@ -19,3 +19,7 @@ add_test(NAME private_folder_cluster COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-pr
 
 # Every text box that reaches the database or a search, against one table of hostile texts.
 tabel_add_test(hostile SOURCES tst_hostile.cpp LIBS tabel_app tabel_app_teststamp)
+
+# The database decides who may do what: real logins of the tests' cluster, one access role each.
+tabel_add_test(access SOURCES tst_access.cpp support/ModalDriver.h LIBS tabel_app tabel_app_teststamp)
+add_dependencies(tst_access tabel)
