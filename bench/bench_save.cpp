@@ -11,6 +11,7 @@
 #include "db/Bounds.h"
 #include "db/DataModule6.h"
 #include "db/DbError.h"
+#include "db/Extension.h"
 #include "db/Instances.h"
 #include "db/Messages.h"
 #include "journal/Form11.h"
@@ -56,6 +57,8 @@ int main(int argc, char** argv) {
     if (const int status = connectBench(dm, args, "bench_save SOCKET_FOLDER SERVER_LOG [DATABASE]"))
         return status;
     try {
+        // As the program starts: the extension found, and with it the path its saves take.
+        Extension::detect(dm.ADO_DB());
         QSqlQuery busiest = run(dm, "select data, count(*) from accounts_dep.smena group by data order by 2 "
                                     "desc, 1 limit 1");
         busiest.next();

@@ -197,27 +197,25 @@ DROP FUNCTION IF EXISTS tabel_ext.record_change();
 -- Who writes: the access role taken, in the windows' words, with the login; the workstation as
 -- information. The role is the one SET ROLE took: the server allows it only to members, and a
 -- SECURITY DEFINER function does not change it.
+-- Plain SQL, so that the triggers' statements take it in as an expression: it runs inside the
+-- pinned search_path of the functions that call it, and names everything from pg_catalog.
 CREATE OR REPLACE FUNCTION tabel_ext.actor()
 RETURNS TABLE (role text, station text, login text, db_role text)
-LANGUAGE plpgsql STABLE SET search_path = pg_catalog, pg_temp AS $$
-DECLARE
-    taken text := current_setting('role');
-BEGIN
-    role := CASE taken
-                WHEN 'tabel_full' THEN 'полный доступ'
-                WHEN 'tabel_office' THEN 'бюджетный отдел'
-                WHEN 'tabel_masters' THEN 'мастер'
-                WHEN 'tabel_warehouse' THEN 'склад'
-                WHEN 'none' THEN 'вне программы'
-                ELSE 'вне программы, роль ' || taken
-            END || ' (' || session_user || ')';
-    station := coalesce(nullif(current_setting('tabel.station', true), ''),
-                        nullif(current_setting('application_name', true), ''), 'без имени')
-               || coalesce(' [' || host(inet_client_addr()) || ']', '');
-    login := session_user;
-    db_role := CASE taken WHEN 'none' THEN session_user ELSE taken END;
-    RETURN NEXT;
-END
+LANGUAGE sql STABLE AS $$
+    SELECT CASE s.taken
+               WHEN 'tabel_full' THEN 'полный доступ'
+               WHEN 'tabel_office' THEN 'бюджетный отдел'
+               WHEN 'tabel_masters' THEN 'мастер'
+               WHEN 'tabel_warehouse' THEN 'склад'
+               WHEN 'none' THEN 'вне программы'
+               ELSE 'вне программы, роль ' || s.taken
+           END || ' (' || session_user || ')',
+           coalesce(nullif(pg_catalog.current_setting('tabel.station', true), ''),
+                    nullif(pg_catalog.current_setting('application_name', true), ''), 'без имени')
+               || coalesce(' [' || pg_catalog.host(pg_catalog.inet_client_addr()) || ']', ''),
+           session_user::text,
+           CASE s.taken WHEN 'none' THEN session_user::text ELSE s.taken END
+    FROM (SELECT pg_catalog.current_setting('role') AS taken) s
 $$;
 
 CREATE OR REPLACE FUNCTION tabel_ext.actor_role() RETURNS text
@@ -276,9 +274,10 @@ $$;
 -- of the transaction: takes their locks shared and refuses when one is closed. A close takes a
 -- month's lock exclusively: it waits for the writes in progress, and a write that comes during a
 -- close waits for it and then sees the month closed. Called once per statement, by the triggers
--- below; there is nothing a session could set to skip it.
+-- below, inside their pinned search_path (so it has no SET clause of its own, which would cost
+-- every statement a settings save and restore); there is nothing a session could set to skip it.
 CREATE OR REPLACE FUNCTION tabel_ext.hold_months(ks integer[]) RETURNS void
-LANGUAGE plpgsql VOLATILE SET search_path = pg_catalog, pg_temp AS $$
+LANGUAGE plpgsql VOLATILE AS $$
 DECLARE
     k integer;
     c tabel_ext.closed_month;
