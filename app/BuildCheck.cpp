@@ -10,6 +10,7 @@
 #include "db/Instances.h"
 #include "db/Messages.h"
 
+#include <optional>
 #include <QCoreApplication>
 #include <QSqlQuery>
 
@@ -85,58 +86,67 @@ void setCurrent(BuildStamp s) {
     stamp() = s;
 }
 
-Outcome check(DataModule6& dm, BuildStamp build) {
-    QSqlDatabase db = dm.ADO_DB();
-    const QString point = QStringLiteral(".");
-    if (Extension::current().roles) {
-        // The access roles are the server's: the record is read and raised by the extension's
-        // function, the one write of it that a login may make (at the login window, before it
-        // has taken a role, too).
-        QSqlQuery q(db);
-        execBound(q, QStringLiteral("select d, t, delim, raised from tabel_ext.check_build(:d, :t)"),
-                  {{QStringLiteral("d"), build.date}, {QStringLiteral("t"), build.time}});
-        if (!q.next()) {
-            dm.Delim = point;
-            return Outcome::Same;
-        }
-        const QString delim = q.value(2).toString();
-        dm.Delim = delim.trimmed().isEmpty() ? point : delim;
-        const int d = q.value(0).toInt();
-        const int t = q.value(1).toInt();
-        if (d > build.date || (d == build.date && t > build.time)) return Outcome::Newer;
-        return q.value(3).toBool() ? Outcome::Raised : Outcome::Same;
-    }
+namespace {
+// The build record as the check leaves it: raised to this build where this build is newer.
+struct Record {
+    int d = 0;
+    int t = 0;
+    QString delim;
+    bool raised = false;
+};
+
+// Where the access roles are the server's, the extension's function reads and raises the record:
+// the one write of it that a login may make (at the login window too, before it has taken a
+// role). None where the table has no row and the login may not add it.
+std::optional<Record> throughExtension(QSqlDatabase db, BuildStamp build) {
+    QSqlQuery q(db);
+    execBound(q, QStringLiteral("select d, t, delim, raised from tabel_ext.check_build(:d, :t)"),
+              {{QStringLiteral("d"), build.date}, {QStringLiteral("t"), build.time}});
+    if (!q.next()) return std::nullopt;
+    return Record{q.value(0).toInt(), q.value(1).toInt(), q.value(2).toString(), q.value(3).toBool()};
+}
+
+// Elsewhere the table is read and written directly; an empty table gets its row.
+Record throughTable(QSqlDatabase db, BuildStamp build) {
     QSqlQuery ver(db);
     execBound(ver, QStringLiteral("select ctid::text as row, d, t, delim from accounts_dep.ver limit 1"), {});
-    Outcome outcome = Outcome::Same;
-    // The server reads number texts with a point. A record that names no separator (null,
-    // empty or blank), or a new record, means that point: an empty separator would turn
-    // 12.5 into 125.
     if (!ver.next()) {
         QSqlQuery add(db);
         execBound(add, QStringLiteral("insert into accounts_dep.ver (d, t, delim) values (:d, :t, :delim)"),
                   {{QStringLiteral("d"), build.date},
                    {QStringLiteral("t"), build.time},
-                   {QStringLiteral("delim"), point}});
-        dm.Delim = point;
-        return Outcome::Raised;
+                   {QStringLiteral("delim"), QStringLiteral(".")}});
+        return Record{build.date, build.time, QStringLiteral("."), true};
     }
-    const QString delim = ver.value(QStringLiteral("delim")).toString();
-    dm.Delim = delim.trimmed().isEmpty() ? point : delim;
-    int d = ver.value(QStringLiteral("d")).toInt();
-    int t = ver.value(QStringLiteral("t")).toInt();
-    if (d < build.date || (d == build.date && t < build.time)) {
+    Record r{ver.value(QStringLiteral("d")).toInt(), ver.value(QStringLiteral("t")).toInt(),
+             ver.value(QStringLiteral("delim")).toString()};
+    if (r.d < build.date || (r.d == build.date && r.t < build.time)) {
         QSqlQuery raise(db);
         execBound(raise, QStringLiteral("update accounts_dep.ver set d=:d, t=:t where ctid=(:row)::tid"),
                   {{QStringLiteral("d"), build.date},
                    {QStringLiteral("t"), build.time},
                    {QStringLiteral("row"), ver.value(QStringLiteral("row")).toString()}});
-        d = build.date;
-        t = build.time;
-        outcome = Outcome::Raised;
+        r = Record{build.date, build.time, r.delim, true};
     }
-    if (d > build.date || (d == build.date && t > build.time)) outcome = Outcome::Newer;
-    return outcome;
+    return r;
+}
+} // namespace
+
+Outcome check(DataModule6& dm, BuildStamp build) {
+    QSqlDatabase db = dm.ADO_DB();
+    const std::optional<Record> r =
+        Extension::current().roles ? throughExtension(db, build) : std::optional(throughTable(db, build));
+    // The server reads number texts with a point. A record that names no separator (null,
+    // empty or blank), or a new record, means that point: an empty separator would turn
+    // 12.5 into 125.
+    const QString point = QStringLiteral(".");
+    if (!r) {
+        dm.Delim = point;
+        return Outcome::Same;
+    }
+    dm.Delim = r->delim.trimmed().isEmpty() ? point : r->delim;
+    if (r->d > build.date || (r->d == build.date && r->t > build.time)) return Outcome::Newer;
+    return r->raised ? Outcome::Raised : Outcome::Same;
 }
 
 void run(Form1& form) {

@@ -163,20 +163,34 @@ void keepInStartupOptions(QSqlDatabase db, const QList<std::pair<QString, QStrin
 }
 } // namespace
 
+namespace {
+// Each access role's code, its database group role, and its name in the windows' words.
+struct AccessRole {
+    const char* code;
+    const char* group;
+    const char* words;
+};
+const AccessRole AccessRoles[] = {
+    {"full", "tabel_full", "полный доступ"},
+    {"office", "tabel_office", "бюджетный отдел"},
+    {"masters", "tabel_masters", "мастер"},
+    {"warehouse", "tabel_warehouse", "склад"},
+};
+const AccessRole* accessRole(const QString& roleCode) {
+    for (const AccessRole& r : AccessRoles)
+        if (roleCode == QLatin1String(r.code)) return &r;
+    return nullptr;
+}
+} // namespace
+
 QString groupRole(const QString& roleCode) {
-    if (roleCode == QLatin1String("full")) return QStringLiteral("tabel_full");
-    if (roleCode == QLatin1String("office")) return QStringLiteral("tabel_office");
-    if (roleCode == QLatin1String("masters")) return QStringLiteral("tabel_masters");
-    if (roleCode == QLatin1String("warehouse")) return QStringLiteral("tabel_warehouse");
-    return {};
+    const AccessRole* r = accessRole(roleCode);
+    return r ? QString::fromLatin1(r->group) : QString();
 }
 
 QString roleWords(const QString& roleCode) {
-    if (roleCode == QLatin1String("full")) return QStringLiteral("полный доступ");
-    if (roleCode == QLatin1String("office")) return QStringLiteral("бюджетный отдел");
-    if (roleCode == QLatin1String("masters")) return QStringLiteral("мастер");
-    if (roleCode == QLatin1String("warehouse")) return QStringLiteral("склад");
-    return roleCode;
+    const AccessRole* r = accessRole(roleCode);
+    return r ? QString::fromUtf8(r->words) : roleCode;
 }
 
 QString notGrantedMessage(const QString& roleCode) {

@@ -270,7 +270,7 @@ LANGUAGE sql STABLE SET search_path = pg_catalog, pg_temp AS $$
     SELECT EXISTS (SELECT 1 FROM tabel_ext.closed_month WHERE year = y AND month = m)
 $$;
 
--- Makes sure the months (keys year * 100 + month, distinct and in order) are open for the rest
+-- Makes sure the months (keys year * 100 + month, in any order, NULLs ignored) are open for the rest
 -- of the transaction: takes their locks shared and refuses when one is closed. A close takes a
 -- month's lock exclusively: it waits for the writes in progress, and a write that comes during a
 -- close waits for it and then sees the month closed. Called once per statement, by the triggers
@@ -282,7 +282,9 @@ DECLARE
     k integer;
     c tabel_ext.closed_month;
 BEGIN
-    IF ks IS NULL OR cardinality(ks) = 0 THEN
+    -- Each month once, in order (so two statements never take the same locks in turns).
+    ks := ARRAY(SELECT DISTINCT x FROM unnest(ks) x WHERE x IS NOT NULL ORDER BY 1);
+    IF cardinality(ks) = 0 THEN
         RETURN;
     END IF;
     FOREACH k IN ARRAY ks LOOP
@@ -306,6 +308,22 @@ BEGIN
 END
 $$;
 
+-- The month key (year * 100 + month) of a date, or of the month and year given where there is
+-- no date (a household record's own); NULL where there is neither.
+CREATE OR REPLACE FUNCTION tabel_ext.month_key(d date, y integer DEFAULT NULL, m integer DEFAULT NULL)
+RETURNS integer
+LANGUAGE sql IMMUTABLE AS $$
+    SELECT coalesce(extract(year FROM d)::integer, y) * 100 + coalesce(extract(month FROM d)::integer, m)
+$$;
+
+-- The columns an update changed, before and after; NULL, NULL where it changed none.
+CREATE OR REPLACE FUNCTION tabel_ext.changed_columns(before jsonb, after jsonb)
+RETURNS TABLE (old_values jsonb, new_values jsonb)
+LANGUAGE sql IMMUTABLE AS $$
+    SELECT pg_catalog.jsonb_object_agg(e.key, before -> e.key), pg_catalog.jsonb_object_agg(e.key, e.value)
+    FROM pg_catalog.jsonb_each(after) e WHERE (before -> e.key) IS DISTINCT FROM e.value
+$$;
+
 -- The statement-level triggers of the journal lines and the household records: the months the
 -- statement touched (where rows left and where they came to) must be open, and its rows go into
 -- the history, once per statement. They run as the extension's owner, who alone writes the
@@ -314,31 +332,24 @@ CREATE OR REPLACE FUNCTION tabel_ext.smena_written() RETURNS trigger
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$
 BEGIN
     IF TG_OP = 'INSERT' THEN
-        PERFORM tabel_ext.hold_months(ARRAY(
-            SELECT DISTINCT (extract(year FROM data) * 100 + extract(month FROM data))::integer
-            FROM new_rows WHERE data IS NOT NULL ORDER BY 1));
+        PERFORM tabel_ext.hold_months(ARRAY(SELECT tabel_ext.month_key(data) FROM new_rows));
         INSERT INTO tabel_ext.history (tbl, action, rec_id, rec_date, rec_worker, old_values, new_values,
                                        role, station, login, db_role)
         SELECT 'smena', 'insert', n.id, n.data, n.w_id, NULL, to_jsonb(n), a.role, a.station, a.login, a.db_role
         FROM new_rows n, tabel_ext.actor() a ORDER BY n.id;
     ELSIF TG_OP = 'UPDATE' THEN
-        PERFORM tabel_ext.hold_months(ARRAY(
-            SELECT DISTINCT (extract(year FROM x.data) * 100 + extract(month FROM x.data))::integer
-            FROM (SELECT data FROM old_rows UNION ALL SELECT data FROM new_rows) x
-            WHERE x.data IS NOT NULL ORDER BY 1));
+        PERFORM tabel_ext.hold_months(ARRAY(SELECT tabel_ext.month_key(data) FROM old_rows
+                                            UNION ALL SELECT tabel_ext.month_key(data) FROM new_rows));
         INSERT INTO tabel_ext.history (tbl, action, rec_id, rec_date, rec_worker, old_values, new_values,
                                        role, station, login, db_role)
-        SELECT 'smena', 'update', n.id, n.data, n.w_id, d.ov, d.nv, a.role, a.station, a.login, a.db_role
+        SELECT 'smena', 'update', n.id, n.data, n.w_id, d.old_values, d.new_values, a.role, a.station, a.login,
+               a.db_role
         FROM old_rows o JOIN new_rows n ON n.id = o.id
-        CROSS JOIN LATERAL (
-            SELECT jsonb_object_agg(e.key, to_jsonb(o) -> e.key) AS ov, jsonb_object_agg(e.key, e.value) AS nv
-            FROM jsonb_each(to_jsonb(n)) e WHERE (to_jsonb(o) -> e.key) IS DISTINCT FROM e.value) d
+        CROSS JOIN LATERAL tabel_ext.changed_columns(to_jsonb(o), to_jsonb(n)) d
         CROSS JOIN tabel_ext.actor() a
-        WHERE d.nv IS NOT NULL ORDER BY n.id;
+        WHERE d.new_values IS NOT NULL ORDER BY n.id;
     ELSE
-        PERFORM tabel_ext.hold_months(ARRAY(
-            SELECT DISTINCT (extract(year FROM data) * 100 + extract(month FROM data))::integer
-            FROM old_rows WHERE data IS NOT NULL ORDER BY 1));
+        PERFORM tabel_ext.hold_months(ARRAY(SELECT tabel_ext.month_key(data) FROM old_rows));
         INSERT INTO tabel_ext.history (tbl, action, rec_id, rec_date, rec_worker, old_values, new_values,
                                        role, station, login, db_role)
         SELECT 'smena', 'delete', o.id, o.data, o.w_id, to_jsonb(o), NULL, a.role, a.station, a.login, a.db_role
@@ -353,41 +364,26 @@ CREATE OR REPLACE FUNCTION tabel_ext.fatigue_written() RETURNS trigger
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$
 BEGIN
     IF TG_OP = 'INSERT' THEN
-        PERFORM tabel_ext.hold_months(ARRAY(
-            SELECT DISTINCT k FROM (
-                SELECT coalesce(extract(year FROM d_date)::integer, i_year) * 100
-                       + coalesce(extract(month FROM d_date)::integer, i_mnth) AS k FROM new_rows) x
-            WHERE k IS NOT NULL ORDER BY 1));
+        PERFORM tabel_ext.hold_months(ARRAY(SELECT tabel_ext.month_key(d_date, i_year, i_mnth) FROM new_rows));
         INSERT INTO tabel_ext.history (tbl, action, rec_id, rec_date, rec_worker, old_values, new_values,
                                        role, station, login, db_role)
         SELECT 'fatigue', 'insert', n.id, n.d_date, n.id_p::integer, NULL, to_jsonb(n), a.role, a.station,
                a.login, a.db_role
         FROM new_rows n, tabel_ext.actor() a ORDER BY n.id;
     ELSIF TG_OP = 'UPDATE' THEN
-        PERFORM tabel_ext.hold_months(ARRAY(
-            SELECT DISTINCT k FROM (
-                SELECT coalesce(extract(year FROM d_date)::integer, i_year) * 100
-                       + coalesce(extract(month FROM d_date)::integer, i_mnth) AS k FROM old_rows
-                UNION ALL
-                SELECT coalesce(extract(year FROM d_date)::integer, i_year) * 100
-                       + coalesce(extract(month FROM d_date)::integer, i_mnth) FROM new_rows) x
-            WHERE k IS NOT NULL ORDER BY 1));
+        PERFORM tabel_ext.hold_months(ARRAY(SELECT tabel_ext.month_key(d_date, i_year, i_mnth) FROM old_rows
+                                            UNION ALL
+                                            SELECT tabel_ext.month_key(d_date, i_year, i_mnth) FROM new_rows));
         INSERT INTO tabel_ext.history (tbl, action, rec_id, rec_date, rec_worker, old_values, new_values,
                                        role, station, login, db_role)
-        SELECT 'fatigue', 'update', n.id, n.d_date, n.id_p::integer, d.ov, d.nv, a.role, a.station, a.login,
-               a.db_role
+        SELECT 'fatigue', 'update', n.id, n.d_date, n.id_p::integer, d.old_values, d.new_values, a.role,
+               a.station, a.login, a.db_role
         FROM old_rows o JOIN new_rows n ON n.id = o.id
-        CROSS JOIN LATERAL (
-            SELECT jsonb_object_agg(e.key, to_jsonb(o) -> e.key) AS ov, jsonb_object_agg(e.key, e.value) AS nv
-            FROM jsonb_each(to_jsonb(n)) e WHERE (to_jsonb(o) -> e.key) IS DISTINCT FROM e.value) d
+        CROSS JOIN LATERAL tabel_ext.changed_columns(to_jsonb(o), to_jsonb(n)) d
         CROSS JOIN tabel_ext.actor() a
-        WHERE d.nv IS NOT NULL ORDER BY n.id;
+        WHERE d.new_values IS NOT NULL ORDER BY n.id;
     ELSE
-        PERFORM tabel_ext.hold_months(ARRAY(
-            SELECT DISTINCT k FROM (
-                SELECT coalesce(extract(year FROM d_date)::integer, i_year) * 100
-                       + coalesce(extract(month FROM d_date)::integer, i_mnth) AS k FROM old_rows) x
-            WHERE k IS NOT NULL ORDER BY 1));
+        PERFORM tabel_ext.hold_months(ARRAY(SELECT tabel_ext.month_key(d_date, i_year, i_mnth) FROM old_rows));
         INSERT INTO tabel_ext.history (tbl, action, rec_id, rec_date, rec_worker, old_values, new_values,
                                        role, station, login, db_role)
         SELECT 'fatigue', 'delete', o.id, o.d_date, o.id_p::integer, to_jsonb(o), NULL, a.role, a.station,
@@ -402,18 +398,12 @@ CREATE OR REPLACE FUNCTION tabel_ext.h_tabel_written() RETURNS trigger
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$
 BEGIN
     IF TG_OP = 'INSERT' THEN
-        PERFORM tabel_ext.hold_months(ARRAY(
-            SELECT DISTINCT year * 100 + month FROM new_rows
-            WHERE year IS NOT NULL AND month IS NOT NULL ORDER BY 1));
+        PERFORM tabel_ext.hold_months(ARRAY(SELECT year * 100 + month FROM new_rows));
     ELSIF TG_OP = 'UPDATE' THEN
-        PERFORM tabel_ext.hold_months(ARRAY(
-            SELECT DISTINCT k FROM (SELECT year * 100 + month AS k FROM old_rows
-                                    UNION ALL SELECT year * 100 + month FROM new_rows) x
-            WHERE k IS NOT NULL ORDER BY 1));
+        PERFORM tabel_ext.hold_months(ARRAY(SELECT year * 100 + month FROM old_rows
+                                            UNION ALL SELECT year * 100 + month FROM new_rows));
     ELSE
-        PERFORM tabel_ext.hold_months(ARRAY(
-            SELECT DISTINCT year * 100 + month FROM old_rows
-            WHERE year IS NOT NULL AND month IS NOT NULL ORDER BY 1));
+        PERFORM tabel_ext.hold_months(ARRAY(SELECT year * 100 + month FROM old_rows));
     END IF;
     RETURN NULL;
 END
