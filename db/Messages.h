@@ -11,6 +11,10 @@ public:
     virtual void error(const QString& caption, const QString& text) = 0;
     // Question icon, Yes and No; true on Yes.
     virtual bool question(const QString& caption, const QString& text) = 0;
+    // A question that asks whether to go on despite a doubt (an unlikely value, a month that
+    // differs from its journal): the same box, but No is the default answer, so that Enter never
+    // stores the doubtful value. True on Yes.
+    virtual bool doubt(const QString& caption, const QString& text) { return question(caption, text); }
     // Information icon, one OK button.
     virtual void information(const QString& caption, const QString& text) = 0;
 };

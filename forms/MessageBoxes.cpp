@@ -25,10 +25,20 @@ void MessageBoxes::information(const QString& caption, const QString& text) {
     show(QMessageBox::Information, caption, text);
 }
 
-bool MessageBoxes::question(const QString& caption, const QString& text) {
+namespace {
+bool ask(const QString& caption, const QString& text, QMessageBox::StandardButton byDefault) {
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, owner());
     box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
     box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(byDefault);
     return box.exec() == QMessageBox::Yes;
+}
+} // namespace
+
+bool MessageBoxes::question(const QString& caption, const QString& text) {
+    return ask(caption, text, QMessageBox::Yes);
+}
+
+bool MessageBoxes::doubt(const QString& caption, const QString& text) {
+    return ask(caption, text, QMessageBox::No);
 }

@@ -6,5 +6,6 @@ class MessageBoxes final : public Messages {
 public:
     void error(const QString& caption, const QString& text) override;
     bool question(const QString& caption, const QString& text) override;
+    bool doubt(const QString& caption, const QString& text) override;
     void information(const QString& caption, const QString& text) override;
 };

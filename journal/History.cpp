@@ -162,6 +162,7 @@ QString restore(QSqlDatabase db, const Change& deleted) {
     e.date = QDate::fromString(v.value(QStringLiteral("data")).toString().left(10), Qt::ISODate);
     e.shift = v.value(QStringLiteral("smena")).toInt();
     if (const QString why = ShiftEntry::refusal(e); !why.isEmpty()) return why;
+    if (const QString why = ShiftEntry::dayRefusal(db, e); !why.isEmpty()) return why;
     switch (ShiftEntry::write(db, e)) {
     case ShiftEntry::Outcome::Saved:
         return {};

@@ -101,9 +101,10 @@ QString describeLine(QSqlDatabase db, int lineId) {
 }
 
 QString refusal(const Entry& e) {
+    // On a paint operation 0 is no colour, as an empty box is.
     const bool incomplete = e.worker.trimmed().isEmpty() || e.operation.trimmed().isEmpty() ||
                             e.kolVo.trimmed().isEmpty() || e.brak.trimmed().isEmpty() ||
-                            (isPaint(e.kind) && e.colour.trimmed().isEmpty()) || e.time.trimmed().isEmpty();
+                            (isPaint(e.kind) && Bounds::typed(e.colour) <= 0) || e.time.trimmed().isEmpty();
     if (incomplete) return IncompleteMessage;
     // Each number as its column takes it: quantity, hours and colour are integers, rejects a
     // small integer.
@@ -125,8 +126,9 @@ QString refusal(const Entry& e) {
     const qlonglong kolVo = Bounds::typed(e.kolVo), time = Bounds::typed(e.time);
     if (kolVo == 0 && time == 0) return EmptyLineMessage;
     if (Bounds::typed(e.brak) > kolVo) return RejectsOverQuantityMessage;
-    // One line alone past a day's hours needs no look at the others.
-    return Bounds::dayHoursRefusal({}, time, e.date, false);
+    // The day's hours are dayRefusal's: the message names the day's total, the worker's other
+    // hours included, which only the database knows.
+    return {};
 }
 
 QString dayRefusal(QSqlDatabase db, const Entry& e) {
@@ -269,7 +271,7 @@ Outcome save(DataModule6& dm, const Entry& e, LineValues* current, int* savedId)
         return Outcome::Refused;
     }
     if (const QString ask = Bounds::question(doubts(dm.ADO_DB(), e));
-        !ask.isEmpty() && !messages().question(Bounds::QuestionCaption, ask))
+        !ask.isEmpty() && !messages().doubt(Bounds::QuestionCaption, ask))
         return Outcome::Refused;
     LineValues present;
     Outcome outcome;

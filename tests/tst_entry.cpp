@@ -192,7 +192,7 @@ class TestEntry : public QObject {
     QStringList questions() const {
         QStringList out;
         for (const auto& m : shown.shown)
-            if (m.kind == ShownMessage::Question) out << m.text;
+            if (m.kind == ShownMessage::Doubt) out << m.text;
         return out;
     }
     qlonglong linesOf(int oper) {
@@ -326,6 +326,8 @@ private slots:
                                        << "" << incomplete;
         QTest::newRow("paint without colour") << "colour"
                                               << "" << incomplete;
+        QTest::newRow("paint in colour 0, which is none") << "colour"
+                                                          << "0" << incomplete;
         QTest::newRow("rejects above quantity") << "brak"
                                                 << "11" << ShiftEntry::RejectsOverQuantityMessage;
         QTest::newRow("quantity too large")
@@ -903,6 +905,8 @@ private slots:
         QTest::newRow("25 hours on one line") << 0 << 0 << "25" << over.arg("05.03.2024", "25");
         QTest::newRow("999 hours on one line") << 0 << 0 << "999" << over.arg("05.03.2024", "999");
         QTest::newRow("past 24 over the shifts") << 20 << 0 << "5" << over.arg("05.03.2024", "25");
+        QTest::newRow("a long line after others names the day's total")
+            << 10 << 0 << "25" << over.arg("05.03.2024", "35");
         QTest::newRow("past 24 with household works") << 0 << 20 << "5" << over.arg("05.03.2024", "25");
         QTest::newRow("24 over shifts and household works") << 12 << 8 << "4"
                                                             << "";

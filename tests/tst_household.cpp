@@ -635,7 +635,7 @@ private slots:
         list->Button5Click();
         QStringList errors, questions;
         for (const auto& m : shown.shown)
-            (m.kind == ShownMessage::Question ? questions : errors) << m.text;
+            (m.kind == ShownMessage::Doubt ? questions : errors) << m.text;
         QCOMPARE(errors, refusal.isEmpty() ? QStringList() : QStringList{refusal});
         QCOMPARE(questions.size(), asked.isEmpty() ? 0 : 1);
         if (!asked.isEmpty()) QVERIFY2(questions.first().contains(asked), qPrintable(questions.first()));

@@ -49,6 +49,31 @@ private slots:
         QCOMPARE(buttons, (QStringList{"Да", "Нет"}));
     }
 
+    // Enter answers the button that is the default: Yes for an ordinary question, No for a
+    // doubt, so that one Enter never stores a doubtful value.
+    void enterTakesTheDefaultAnswer_data() {
+        QTest::addColumn<bool>("doubt");
+        QTest::addColumn<QString>("defaultButton");
+        QTest::newRow("question") << false << "Да";
+        QTest::newRow("doubt") << true << "Нет";
+    }
+    void enterTakesTheDefaultAnswer() {
+        QFETCH(bool, doubt);
+        QFETCH(QString, defaultButton);
+        QString seenDefault;
+        whenModal([&seenDefault](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (!box) return false;
+            seenDefault = box->defaultButton() ? box->defaultButton()->text() : QString();
+            QTest::keyClick(box, Qt::Key_Return);
+            return true;
+        });
+        const QString text = "Кол-во 999999999 — больше 100000 штук в одной позиции. Записать?";
+        const bool yes = doubt ? boxes.doubt("Проверка", text) : boxes.question("Проверка", text);
+        QCOMPARE(seenDefault, defaultButton);
+        QCOMPARE(yes, !doubt);
+    }
+
     void errorHasItsIconAndOk() {
         QString caption, body;
         QMessageBox::Icon icon{};

@@ -206,7 +206,7 @@ void Form24::Button1Click() {
         return;
     }
     if (const QString ask = Bounds::question({Bounds::dateDoubt(r.date)});
-        !ask.isEmpty() && !messages().question(Bounds::QuestionCaption, ask))
+        !ask.isEmpty() && !messages().doubt(Bounds::QuestionCaption, ask))
         return;
     bool saved = false;
     try {

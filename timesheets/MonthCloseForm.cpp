@@ -150,7 +150,7 @@ void MonthCloseForm::CloseButtonClick() {
     if (!messages().question(MonthClose::WindowCaption, MonthClose::closeQuestion(y, m, c))) return;
     // Days that differ from the journal: closed only on an explicit "close anyway".
     if (c.differingDays > 0 &&
-        !messages().question(MonthClose::WindowCaption,
+        !messages().doubt(MonthClose::WindowCaption,
                              QStringLiteral("Табель месяца %1 расходится с журналом (дней: %2). "
                                             "Закрыть месяц всё равно?")
                                  .arg(Extension::monthText(y, m))

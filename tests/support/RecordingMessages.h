@@ -7,7 +7,7 @@
 #include <QStringList>
 
 struct ShownMessage {
-    enum Kind { Error, Question, Information } kind;
+    enum Kind { Error, Question, Doubt, Information } kind;
     QString caption;
     QString text;
 };
@@ -23,6 +23,11 @@ public:
     bool question(const QString& caption, const QString& text) override {
         shown.append({ShownMessage::Question, caption, text});
         // An unscripted question is answered No: a test must say Yes to delete anything.
+        return answers.isEmpty() ? false : answers.takeFirst();
+    }
+    // Answered from the same script as the questions; recorded as a doubt (No by default).
+    bool doubt(const QString& caption, const QString& text) override {
+        shown.append({ShownMessage::Doubt, caption, text});
         return answers.isEmpty() ? false : answers.takeFirst();
     }
     void information(const QString& caption, const QString& text) override {
