@@ -81,10 +81,16 @@ QString settingsGroup(const QWidget* window) {
 }
 } // namespace
 
+std::unique_ptr<QSettings> workstationSettings() {
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QStringLiteral("tabel"));
+}
+
 void FormDialog::restoreLayout() {
     layoutRestored_ = true;
     if (objectName().isEmpty()) return;
-    QSettings settings;
+    const std::unique_ptr<QSettings> kept = workstationSettings();
+    QSettings& settings = *kept;
     settings.beginGroup(settingsGroup(this));
     const QSize size = settings.value(QStringLiteral("size")).toSize();
     // Only a window the user can size takes a kept size.
@@ -99,7 +105,8 @@ void FormDialog::restoreLayout() {
 
 void FormDialog::saveLayout() {
     if (objectName().isEmpty()) return;
-    QSettings settings;
+    const std::unique_ptr<QSettings> kept = workstationSettings();
+    QSettings& settings = *kept;
     settings.beginGroup(settingsGroup(this));
     if (minimumSize() != maximumSize()) {
         const bool maximized = isMaximized();

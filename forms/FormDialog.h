@@ -3,6 +3,9 @@
 // it when a window it opened closes) runs FormActivate inside the error guard. Closing a
 // message box or a popup, or switching to another application and back, is no activation.
 #include <QDialog>
+#include <QSettings>
+
+#include <memory>
 
 class QLineEdit;
 class QPushButton;
@@ -39,6 +42,9 @@ private:
 
 // Places a window about to be shown in the middle of its screen.
 void centreOnScreen(QWidget* window);
+// The workstation's settings of the program's windows (sizes, column widths), per user:
+// ~/.config/tabel.conf (the organisation-wide file of "tabel", whatever the application name).
+std::unique_ptr<QSettings> workstationSettings();
 
 // A picker of a dialog: Enter or F4 on its "..." button or on the read-only box beside it,
 // and a click on the box, open the list (click the button), as in every dialog of the program.

@@ -87,10 +87,14 @@ QString ExcelExport::workbookFolder(QString* error) {
 int ExcelExport::removeOldWorkbooks() {
     const QString folder = workbookFolder();
     if (folder.isEmpty()) return 0;
+    // Only those of earlier runs: another instance of the program that the user runs at the same
+    // time may have just handed one to the spreadsheet application.
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-OldWorkbookHours * 3600);
     int removed = 0;
     const QDir dir(folder);
-    for (const QString& name : dir.entryList({QStringLiteral("tabel-*.xlsx")}, QDir::Files | QDir::Hidden))
-        removed += QFile::remove(dir.filePath(name)) ? 1 : 0;
+    for (const QFileInfo& file :
+         dir.entryInfoList({QStringLiteral("tabel-*.xlsx")}, QDir::Files | QDir::Hidden))
+        if (file.lastModified() < before) removed += QFile::remove(file.filePath()) ? 1 : 0;
     return removed;
 }
 

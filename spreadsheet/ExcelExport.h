@@ -44,9 +44,11 @@ public:
     // The user's own folder of workbooks handed to the spreadsheet application (created 0700 on
     // first use); empty, with `error` set, where it cannot be had safely.
     static QString workbookFolder(QString* error = nullptr);
-    // Removes the workbooks of earlier runs. Called at the program's start, never while it runs:
-    // the spreadsheet application may still hold the ones this run handed to it. Returns how many.
+    // Removes the workbooks of earlier runs: those written more than OldWorkbookHours ago.
+    // Called at the program's start, never while it runs: the spreadsheet application may still
+    // hold the ones this run (or another instance running now) handed to it. Returns how many.
     static int removeOldWorkbooks();
+    static constexpr int OldWorkbookHours = 12;
 
     // The workbook being filled; null until an OpenExcel succeeded.
     const XlsxWorkbook* workbook() const { return workbook_.get(); }

@@ -5,6 +5,7 @@
 #include "spreadsheet/XlsxWorkbook.h"
 #include "tests/support/RecordingMessages.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -631,6 +632,16 @@ private slots:
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QFileInfo(opener_->opened[0]).fileName()});
 
+        // A workbook just handed over (by another instance running now, say) stays; one of an
+        // earlier day goes.
+        QCOMPARE(ExcelExport::removeOldWorkbooks(), 0);
+        {
+            QFile old(opener_->opened[0]);
+            QVERIFY(old.open(QIODevice::ReadWrite));
+            QVERIFY(old.setFileTime(
+                QDateTime::currentDateTime().addSecs(-(ExcelExport::OldWorkbookHours + 1) * 3600),
+                QFileDevice::FileModificationTime));
+        }
         QCOMPARE(ExcelExport::removeOldWorkbooks(), 1);
         QVERIFY(!QFile::exists(opener_->opened[0]));
 

@@ -8,6 +8,7 @@
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TestDb.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -55,7 +56,7 @@ private slots:
         QCOMPARE(QGuiApplication::primaryScreen()->size(), QSize(1920, 1080));
     }
     void cleanupTestCase() { t.reset(); }
-    void init() { QSettings().clear(); }
+    void init() { workstationSettings()->clear(); }
 
     void theMaximisedJournalShowsMoreRows() {
         const int worker = t->addWorker("Орлов Павел Андреевич");
@@ -102,8 +103,11 @@ private slots:
         show(f.get());
         QVERIFY(f->isMaximized());
         close(f);
+        // Kept in the user's tabel.conf, not under an "Unknown Organization".
+        QCOMPARE(workstationSettings()->fileName(), TestDb::settingsFolder() + "/tabel.conf");
+        QVERIFY(QFile::exists(TestDb::settingsFolder() + "/tabel.conf"));
         // Another workstation (no settings yet) starts at the first size.
-        QSettings().clear();
+        workstationSettings()->clear();
         f = journal();
         show(f.get());
         QCOMPARE(f->size(), firstSize);

@@ -151,10 +151,10 @@ void MonthCloseForm::CloseButtonClick() {
     // Days that differ from the journal: closed only on an explicit "close anyway".
     if (c.differingDays > 0 &&
         !messages().doubt(MonthClose::WindowCaption,
-                             QStringLiteral("Табель месяца %1 расходится с журналом (дней: %2). "
-                                            "Закрыть месяц всё равно?")
-                                 .arg(Extension::monthText(y, m))
-                                 .arg(c.differingDays)))
+                          QStringLiteral("Табель месяца %1 расходится с журналом (дней: %2). "
+                                         "Закрыть месяц всё равно?")
+                              .arg(Extension::monthText(y, m))
+                              .arg(c.differingDays)))
         return;
     MonthClose::close(db, y, m, Reason->text());
     Reason->clear();
