@@ -334,6 +334,8 @@ private slots:
         QCOMPARE(MonthClose::contents(db, 2026, 5).lines, 1);
         QCOMPARE(MonthClose::contents(db, 2026, 5).differingDays, 1); // the line's day has no hours yet
         QVERIFY(MonthClose::closeQuestion(2026, 5, MonthClose::contents(db, 2026, 5)).contains("расходится"));
+        // The question names the month in the list's words.
+        QVERIFY(MonthClose::closeQuestion(2026, 5, {}).startsWith("Закрыть месяц Май 2026?"));
     }
 
     // A line changed three times and deleted: its versions newest first, each change as

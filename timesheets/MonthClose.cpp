@@ -65,11 +65,15 @@ Contents contents(QSqlDatabase db, int year, int month) {
     return c;
 }
 
+QString monthWords(int year, int month) {
+    return QStringLiteral("%1 %2").arg(TimesheetMonth::monthNames().value(month - 1)).arg(year);
+}
+
 QString closeQuestion(int year, int month, const Contents& c) {
     QString text = QStringLiteral("Закрыть месяц %1?\n\nВ месяце: строк журнала %2, строк табеля %3, "
                                   "записей хоз. работ %4.\nПосле закрытия ничего, датированное этим месяцем, "
                                   "нельзя будет добавить, изменить или удалить.")
-                       .arg(Extension::monthText(year, month))
+                       .arg(monthWords(year, month))
                        .arg(c.lines)
                        .arg(c.timesheetRows)
                        .arg(c.householdRecords);

@@ -36,6 +36,8 @@ Contents contents(QSqlDatabase db, int year, int month);
 
 // The question "close?" with the month's contents.
 QString closeQuestion(int year, int month, const Contents& c);
+// The month as the window's list names it, and its questions and messages with it: "Ноябрь 2026".
+QString monthWords(int year, int month);
 
 // Closes the month (the role's code and the reason are recorded). A month that is already
 // closed stays as it was. Throws DbError with the server's text when refused.

@@ -98,8 +98,7 @@ void MonthCloseForm::reread() {
             item->setToolTip(text);
             Grid->setItem(r, column, item);
         };
-        set(MonthColumn,
-            QStringLiteral("%1 %2").arg(TimesheetMonth::monthNames().value(m.month - 1)).arg(m.year));
+        set(MonthColumn, MonthClose::monthWords(m.year, m.month));
         set(StateColumn, m.closed ? QStringLiteral("закрыт") : QStringLiteral("открыт"));
         set(RoleColumn, m.role);
         set(StationColumn, m.station);
@@ -151,9 +150,9 @@ void MonthCloseForm::CloseButtonClick() {
     // Days that differ from the journal: closed only on an explicit "close anyway".
     if (c.differingDays > 0 &&
         !messages().doubt(MonthClose::WindowCaption,
-                          QStringLiteral("Табель месяца %1 расходится с журналом (дней: %2). "
+                          QStringLiteral("%1: табель расходится с журналом (дней: %2). "
                                          "Закрыть месяц всё равно?")
-                              .arg(Extension::monthText(y, m))
+                              .arg(MonthClose::monthWords(y, m))
                               .arg(c.differingDays)))
         return;
     MonthClose::close(db, y, m, Reason->text());
@@ -168,13 +167,13 @@ void MonthCloseForm::ReopenButtonClick() {
     if (Reason->text().trimmed().isEmpty()) {
         messages().error(Caption::Error,
                          QStringLiteral("Укажите причину, по которой месяц %1 открывается заново.")
-                             .arg(Extension::monthText(y, m)));
+                             .arg(MonthClose::monthWords(y, m)));
         Reason->setFocus();
         return;
     }
     if (!messages().question(MonthClose::WindowCaption,
                              QStringLiteral("Открыть месяц %1 заново?\nПричина: %2")
-                                 .arg(Extension::monthText(y, m), Reason->text().trimmed())))
+                                 .arg(MonthClose::monthWords(y, m), Reason->text().trimmed())))
         return;
     MonthClose::reopen(the<DataModule6>().ADO_DB(), y, m, Reason->text());
     Reason->clear();
