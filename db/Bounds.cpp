@@ -1,5 +1,7 @@
 #include "db/Bounds.h"
 
+#include <QLocale>
+
 #include "db/Query.h"
 #include "db/SqlText.h"
 
@@ -22,6 +24,11 @@ void setClock(std::function<QDate()> c) {
     clock() = c ? std::move(c) : [] { return QDate::currentDate(); };
 }
 
+QString grouped(qlonglong n) {
+    static const QLocale russian(QLocale::Russian, QLocale::Russia);
+    return russian.toString(n);
+}
+
 qlonglong typed(const QString& text) {
     const QString t = text.trimmed();
     if (t.isEmpty() || t.size() > 18) return t.isEmpty() ? -1 : IntegerMax + 1;
@@ -31,7 +38,7 @@ qlonglong typed(const QString& text) {
 }
 
 QString tooLarge(const QString& text, qlonglong max, const QString& box) {
-    return typed(text) > max ? TooLargeMessage.arg(box, QString::number(max)) : QString();
+    return typed(text) > max ? TooLargeMessage.arg(box, grouped(max)) : QString();
 }
 
 DayHours dayHours(QSqlDatabase db, int w, const QDate& d, int shift, int exceptLine, int exceptRecord) {
@@ -64,25 +71,24 @@ QString dayHoursRefusal(const DayHours& day, qlonglong hours, const QDate& d, bo
     const qlonglong total = day.others + hours;
     // A day that was already past 24 (old data) may still be corrected downwards.
     if (total > DayHoursMax && total > day.others + day.replaced)
-        return DayHoursMessage.arg(SqlText::date(d), QString::number(total));
+        return DayHoursMessage.arg(SqlText::date(d), grouped(total));
     if (journalLine && day.shiftOthers + hours > SmallIntMax)
-        return DayCellMessage.arg(SqlText::date(d), QString::number(day.shiftOthers + hours),
-                                  QString::number(SmallIntMax));
+        return DayCellMessage.arg(SqlText::date(d), grouped(day.shiftOthers + hours), grouped(SmallIntMax));
     return {};
 }
 
 QString quantityDoubt(qlonglong quantity, qlonglong largestSoFar) {
     if (quantity > PieceCountCeiling)
         return QStringLiteral("Кол-во %1 — больше %2 штук в одной позиции.")
-            .arg(QString::number(quantity), QString::number(PieceCountCeiling));
+            .arg(grouped(quantity), grouped(PieceCountCeiling));
     if (quantity <= QuantityFloor) return {};
     if (largestSoFar <= 0)
         return QStringLiteral("Кол-во %1 — много для операции, у которой ещё не было ни одной позиции.")
-            .arg(QString::number(quantity));
+            .arg(grouped(quantity));
     if (quantity > QuantityGrowth * largestSoFar)
         return QStringLiteral(
                    "Кол-во %1 — намного больше, чем бывало у этой операции (до сих пор не больше %2).")
-            .arg(QString::number(quantity), QString::number(largestSoFar));
+            .arg(grouped(quantity), grouped(largestSoFar));
     return {};
 }
 

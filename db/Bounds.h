@@ -48,6 +48,9 @@ inline const QString QuestionCaption = QStringLiteral("Подтверждени�
 QDate today();
 void setClock(std::function<QDate()> clock);
 
+// A count or an amount in a message, grouped as Russian text writes it ("2 147 483 647"); codes
+// such as colours and years are written as they are.
+QString grouped(qlonglong n);
 // The number a digits-only box holds, or -1 when it is empty or not a number.
 qlonglong typed(const QString& text);
 // The refusal of a typed number past `max`, naming its box; empty when it fits.

@@ -332,7 +332,7 @@ private slots:
                                                 << "11" << ShiftEntry::RejectsOverQuantityMessage;
         QTest::newRow("quantity too large")
             << "kolVo"
-            << "99999999999" << Bounds::TooLargeMessage.arg("Кол-во", "2147483647");
+            << "99999999999" << Bounds::TooLargeMessage.arg("Кол-во", "2\u00A0147\u00A0483\u00A0647");
     }
     void incompleteOrImpossibleEntriesAreRefused() {
         QFETCH(QString, field);
@@ -831,6 +831,7 @@ private slots:
         QTest::addColumn<int>("legacyHours"); // an old line of the same day and shift
         QTest::addColumn<QString>("message"); // empty: stored as typed
         const QString intMax = "2147483647", intPast = "2147483648";
+        const QString intMaxWords = "2\u00A0147\u00A0483\u00A0647"; // as the messages write it
         QTest::newRow("rejects 12000") << "Брак"
                                        << "12000"
                                        << "brak" << 0 << "";
@@ -839,19 +840,19 @@ private slots:
                                                               << "brak" << 0 << "";
         QTest::newRow("rejects past it") << "Брак"
                                          << "32768"
-                                         << "brak" << 0 << Bounds::TooLargeMessage.arg("Брак", "32767");
+                                         << "brak" << 0 << Bounds::TooLargeMessage.arg("Брак", "32\u00A0767");
         QTest::newRow("quantity at the integer's limit") << "Кол-во" << intMax << "kol_vo" << 0 << "";
         QTest::newRow("quantity past it")
-            << "Кол-во" << intPast << "kol_vo" << 0 << Bounds::TooLargeMessage.arg("Кол-во", intMax);
+            << "Кол-во" << intPast << "kol_vo" << 0 << Bounds::TooLargeMessage.arg("Кол-во", intMaxWords);
         QTest::newRow("colour at the integer's limit") << "Цвет" << intMax << "color" << 0 << "";
         QTest::newRow("colour past it")
-            << "Цвет" << intPast << "color" << 0 << Bounds::TooLargeMessage.arg("Цвет", intMax);
+            << "Цвет" << intPast << "color" << 0 << Bounds::TooLargeMessage.arg("Цвет", intMaxWords);
         QTest::newRow("hours past the integer's limit")
-            << "Время" << intPast << "time" << 0 << Bounds::TooLargeMessage.arg("Время", intMax);
+            << "Время" << intPast << "time" << 0 << Bounds::TooLargeMessage.arg("Время", intMaxWords);
         QTest::newRow("the shift's day past the timesheet cell")
             << "Время"
             << "0"
-            << "time" << 40000 << Bounds::DayCellMessage.arg("05.03.2024", "40000", "32767");
+            << "time" << 40000 << Bounds::DayCellMessage.arg("05.03.2024", "40\u00A0000", "32\u00A0767");
     }
     void numbersTakeWhatTheirColumnsHold() {
         QFETCH(QString, label);
@@ -941,15 +942,15 @@ private slots:
         const QDate d = tuesday;
         QTest::newRow("ordinary") << "10" << 0 << "1015" << d << QStringList() << false;
         QTest::newRow("quantity far above the operation's, No")
-            << "5000" << 100 << "1015" << d << QStringList{"5000", "100"} << false;
+            << "5000" << 100 << "1015" << d << QStringList{"5\u00A0000", "100"} << false;
         QTest::newRow("quantity far above the operation's, Yes")
-            << "5000" << 100 << "1015" << d << QStringList{"5000", "100"} << true;
+            << "5000" << 100 << "1015" << d << QStringList{"5\u00A0000", "100"} << true;
         QTest::newRow("quantity within ten times the operation's")
             << "5000" << 600 << "1015" << d << QStringList() << false;
         QTest::newRow("a large quantity of an operation never entered")
-            << "5000" << 0 << "1015" << d << QStringList{"5000"} << false;
+            << "5000" << 0 << "1015" << d << QStringList{"5\u00A0000"} << false;
         QTest::newRow("absurd piece count")
-            << "999999999" << 200000 << "1015" << d << QStringList{"999999999"} << false;
+            << "999999999" << 200000 << "1015" << d << QStringList{"999\u00A0999\u00A0999"} << false;
         QTest::newRow("date in the year 3000")
             << "10" << 0 << "1015" << QDate(3000, 11, 2) << QStringList{"02.11.3000"} << false;
         QTest::newRow("date four days ahead")
