@@ -178,7 +178,7 @@ private slots:
         dialog->ListDate = tuesday;
         dialog->prepareNew();
         QCOMPARE(dialog->kind(), Household::HouseholdWorks);
-        QCOMPARE(dialog->DBEdit1->text(), "165.5");
+        QCOMPARE(dialog->DBEdit1->text(), "165,50");
         if (worker) dialog->sel_worker_id = orlov;
         if (item) dialog->sel_nom_id = tables;
         if (!kind) dialog->cb_type_work->setCurrentIndex(-1);
@@ -202,7 +202,7 @@ private slots:
         const QString price = dialog->DBEdit1->text();
         t->exec("delete from accounts_dep.norm where price is null");
         QCOMPARE(kinds.count("7777"), 1);
-        QCOMPARE(price, "165.5");
+        QCOMPARE(price, "165,50");
     }
 
     void theDialogWritesTheRecordWithItsSum() {
@@ -213,7 +213,7 @@ private slots:
         dialog->sel_worker_id = orlov;
         dialog->sel_nom_id = tables;
         dialog->Edit6->setText("8");
-        QCOMPARE(dialog->DBEdit2->text(), "1324.00");
+        QCOMPARE(dialog->DBEdit2->text(), "1324,00");
         dialog->CBox1->setChecked(true);
         dialog->Button1Click();
         QVERIFY(shown.shown.isEmpty());

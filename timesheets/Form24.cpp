@@ -1,5 +1,7 @@
 #include "timesheets/Form24.h"
 
+#include <QLocale>
+
 #include "catalogues/Form26.h"
 #include "catalogues/Form5.h"
 #include "db/Bounds.h"
@@ -156,10 +158,18 @@ bool Form24::run() {
     return saved;
 }
 
+namespace {
+// Money as the lists show it: Russian decimal comma, two decimals, no grouping ("165,50").
+QString money(double value) {
+    QLocale locale(QLocale::Russian, QLocale::Russia);
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(value, 'f', 2);
+}
+} // namespace
+
 void Form24::cb_type_workChange() {
     if (kind() != 0) type_work.locate(QStringLiteral("id"), kind());
-    DBEdit1->setText(kind() != 0 ? QString::number(type_work.field(QStringLiteral("price")).toDouble())
-                                 : QString());
+    DBEdit1->setText(kind() != 0 ? money(type_work.field(QStringLiteral("price")).toDouble()) : QString());
     Edit6Exit();
 }
 
@@ -170,7 +180,7 @@ void Form24::Edit6Exit() {
         return;
     }
     const double sum = type_work.field(QStringLiteral("price")).toDouble() * Edit6->text().toInt();
-    DBEdit2->setText(QString::number(sum, 'f', 2));
+    DBEdit2->setText(money(sum));
 }
 
 Household::Record Form24::record() const {
