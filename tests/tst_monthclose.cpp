@@ -444,6 +444,7 @@ private slots:
         w.FormActivate();
         QCOMPARE(w.Grid->item(0, 0)->text(), QString("Май 2026"));
         QCOMPARE(w.Grid->item(0, 1)->text(), QString("открыт"));
+        const int logged = w.LogGrid->rowCount(); // May's closes by the tests before (the log stays)
         QVERIFY(w.CloseButton->isEnabled());
         QVERIFY(!w.ReopenButton->isEnabled());
 
@@ -475,6 +476,13 @@ private slots:
         w.ReopenButton->click();
         QVERIFY(!Extension::closedMonthOf(t->db(), may10));
         QCOMPARE(w.Grid->item(0, 1)->text(), QString("открыт"));
+        // The reasons stay in sight: the month's log, each close and reopen with who and why.
+        QCOMPARE(w.LogGrid->rowCount(), logged + 2);
+        QCOMPARE(w.LogGrid->item(logged, 0)->text(), QString("закрыт"));
+        QCOMPARE(w.LogGrid->item(logged, 2)->text(), QString("полный доступ (sys)"));
+        QCOMPARE(w.LogGrid->item(logged, 4)->text(), QString("сдан в расчёт"));
+        QCOMPARE(w.LogGrid->item(logged + 1, 0)->text(), QString("открыт заново"));
+        QCOMPARE(w.LogGrid->item(logged + 1, 4)->text(), QString("ошибка в часах"));
 
         // The budget office closes but does not reopen.
         setRole(t->db(), "office");

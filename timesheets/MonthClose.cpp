@@ -40,6 +40,19 @@ QList<MonthState> months(QSqlDatabase db) {
     return out;
 }
 
+QList<LogEntry> log(QSqlDatabase db, int year, int month) {
+    QSqlQuery q(db);
+    execBound(q,
+              QStringLiteral("select action, at, role, station, reason from tabel_ext.close_log "
+                             "where year = :y and month = :m order by id"),
+              {{QStringLiteral("y"), year}, {QStringLiteral("m"), month}});
+    QList<LogEntry> out;
+    while (q.next())
+        out << LogEntry{q.value(0).toString(), q.value(1).toDateTime(), q.value(2).toString(),
+                        q.value(3).toString(), q.value(4).toString()};
+    return out;
+}
+
 Contents contents(QSqlDatabase db, int year, int month) {
     Contents c;
     const QDate first(year, month, 1);

@@ -25,6 +25,17 @@ struct MonthState {
 };
 QList<MonthState> months(QSqlDatabase db);
 
+// One close or reopen of a month as the close log keeps it.
+struct LogEntry {
+    QString action; // "close" or "reopen"
+    QDateTime at;
+    QString role;    // who (the access role and the login)
+    QString station; // at which workstation
+    QString reason;
+};
+// The month's closes and reopens, oldest first.
+QList<LogEntry> log(QSqlDatabase db, int year, int month);
+
 // What a month holds, for the question before it is closed.
 struct Contents {
     qlonglong lines = 0;         // journal lines dated in it

@@ -42,6 +42,22 @@ MonthCloseForm::MonthCloseForm(QWidget* parent) : FormDialog(parent) {
                         {WhenColumn, 120}})
         Grid->setColumnWidth(c, w);
 
+    auto* logLabel = new QLabel(QStringLiteral("Закрытия и открытия месяца:"), this);
+    LogGrid = new QTableWidget(0, 5, this);
+    LogGrid->setObjectName(QStringLiteral("LogGrid"));
+    LogGrid->setAccessibleName(logLabel->text());
+    logLabel->setBuddy(LogGrid);
+    LogGrid->setHorizontalHeaderLabels({QStringLiteral("Действие"), QStringLiteral("Когда"),
+                                        QStringLiteral("Кто"), QStringLiteral("Рабочее место"),
+                                        QStringLiteral("Причина")});
+    LogGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    LogGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    LogGrid->setTabKeyNavigation(false);
+    LogGrid->verticalHeader()->hide();
+    LogGrid->horizontalHeader()->setStretchLastSection(true);
+    for (auto [c, w] : {std::pair{0, 110}, {1, 120}, {2, 200}, {3, 150}})
+        LogGrid->setColumnWidth(c, w);
+
     auto* reasonLabel = new QLabel(QStringLiteral("Причина:"), this);
     Reason = new QLineEdit(this);
     Reason->setObjectName(QStringLiteral("Reason"));
@@ -63,15 +79,18 @@ MonthCloseForm::MonthCloseForm(QWidget* parent) : FormDialog(parent) {
     buttons->addStretch();
     buttons->addWidget(ExitButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Grid, 1);
+    layout->addWidget(Grid, 2);
+    layout->addWidget(logLabel);
+    layout->addWidget(LogGrid, 1);
     layout->addLayout(reasonRow);
     layout->addLayout(buttons);
-    resize(860, 440);
+    resize(860, 560);
 
     connect(CloseButton, &QPushButton::clicked, this, [this] { guarded([this] { CloseButtonClick(); }); });
     connect(ReopenButton, &QPushButton::clicked, this, [this] { guarded([this] { ReopenButtonClick(); }); });
     connect(ExitButton, &QPushButton::clicked, this, &QDialog::close);
     connect(Grid, &QTableWidget::itemSelectionChanged, this, &MonthCloseForm::updateButtons);
+    connect(Grid, &QTableWidget::itemSelectionChanged, this, [this] { guarded([this] { showLog(); }); });
 }
 
 void MonthCloseForm::openWindow() {
@@ -113,6 +132,7 @@ void MonthCloseForm::reread() {
     }
     if (!months.isEmpty()) Grid->selectRow(select);
     updateButtons();
+    showLog();
 }
 
 bool MonthCloseForm::selected(int* year, int* month, bool* closed) const {
@@ -123,6 +143,26 @@ bool MonthCloseForm::selected(int* year, int* month, bool* closed) const {
     *month = key % 100;
     *closed = items.first()->data(Qt::UserRole + 1).toBool();
     return true;
+}
+
+void MonthCloseForm::showLog() {
+    int y = 0, m = 0;
+    bool closed = false;
+    const QList<MonthClose::LogEntry> entries = selected(&y, &m, &closed)
+                                                    ? MonthClose::log(the<DataModule6>().ADO_DB(), y, m)
+                                                    : QList<MonthClose::LogEntry>();
+    LogGrid->setRowCount(int(entries.size()));
+    for (int r = 0; r < entries.size(); ++r) {
+        const auto& e = entries[r];
+        const QStringList texts{
+            e.action == QLatin1String("close") ? QStringLiteral("закрыт") : QStringLiteral("открыт заново"),
+            e.at.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")), e.role, e.station, e.reason};
+        for (int c = 0; c < texts.size(); ++c) {
+            auto* item = new QTableWidgetItem(texts[c]);
+            item->setToolTip(texts[c]);
+            LogGrid->setItem(r, c, item);
+        }
+    }
 }
 
 void MonthCloseForm::updateButtons() {

@@ -16,6 +16,8 @@ public:
     void openWindow();
 
     QTableWidget* Grid;
+    // The selected month's closes and reopens: what, when, who, where, why.
+    QTableWidget* LogGrid;
     QLineEdit* Reason;
     QPushButton* CloseButton;
     QPushButton* ReopenButton;
@@ -29,6 +31,7 @@ public slots:
 private:
     void reread();
     void updateButtons();
+    void showLog();
     // The selected month; false when none.
     bool selected(int* year, int* month, bool* closed) const;
 };
